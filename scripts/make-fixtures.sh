@@ -1,0 +1,38 @@
+#!/bin/bash
+# Makes the small clips and pictures the tests play and show.
+# Usage: make-fixtures.sh DIR
+set -euo pipefail
+out=${1:?usage: make-fixtures.sh DIR}
+stamp="$out/.made-by-$(sha1sum "$0" | cut -c1-12)"
+[ -e "$stamp" ] && exit 0
+rm -rf "$out"
+mkdir -p "$out"
+cd "$out"
+
+ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
+video="testsrc=size=640x480:rate=25"
+tone="sine=frequency=440:sample_rate=44100"
+
+ff -f lavfi -i "$video:duration=1" -f lavfi -i "$tone:duration=1" -c:v mpeg1video -b:v 1M -c:a mp2 -f mpeg clip.mpg
+cp clip.mpg clip.mpeg
+cp clip.mpg clip.dat # a Video CD's .dat is an MPEG-1 program stream
+ff -f lavfi -i "$video:duration=1" -f lavfi -i "$tone:duration=1" -c:v mjpeg -q:v 5 -c:a pcm_s16le clip.avi
+ff -f lavfi -i "$video:duration=1" -f lavfi -i "$tone:duration=1" -c:v mpeg4 -c:a aac -f mov clip.mov
+cp clip.mov clip.qt
+ff -f lavfi -i "$tone:duration=1" -c:a libmp3lame -b:a 64k song.mp3
+ff -f lavfi -i "$tone:duration=1" -c:a pcm_s16le -f wav sound.wave
+ff -f lavfi -i "$tone:duration=0.5" -c:a pcm_s16le -f wav short.wave
+ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=1" -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=1" \
+   -c:v rv10 -c:a ac3 -f rm clip.rm
+ff -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=1" -c:a real_144 -ac 1 -f rm sound.ra
+ff -f lavfi -i "$video:duration=60" -c:v mpeg1video -b:v 200k -an -f mpeg long.mpg
+printf '# a RealMedia playlist\n\nclip.mpg\n' > list.ram
+printf 'this is not media\n' > notes.mpg
+: > empty.mp3
+
+# Pictures: plain, portrait, and one stored sideways with an EXIF turn.
+convert -size 640x480 gradient:red-blue landscape.jpg
+convert -size 300x600 gradient:green-yellow portrait.bmp
+convert -size 100x100 xc:orange square.gif
+convert -size 64x32 gradient:white-black -orient RightTop sideways.jpg
+touch "$stamp"

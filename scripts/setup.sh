@@ -1,0 +1,22 @@
+#!/bin/bash
+# Installs what the program needs on Debian 12 (when missing) and builds it
+# into build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(g++ cmake pkg-config qt6-base-dev libqt6opengl6-dev libqt6svg6 libmpv-dev libgl-dev
+          fonts-noto-cjk xvfb xauth ffmpeg imagemagick xdotool x11-utils libjpeg-turbo-progs
+          desktop-file-utils mpv)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"

@@ -1,0 +1,67 @@
+#include "app/aboutwindow.h"
+
+#include "platform/twips.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+QIcon programIcon()
+{
+    Q_INIT_RESOURCE(resources); // the icon lives in a static library's resources
+    return QIcon(QStringLiteral(":/duvavazoruzevaz.svg"));
+}
+
+QString AboutWindow::versionText()
+{
+    return QStringLiteral("Version %1.%2.%3").arg(PROGRAM_VERSION_MAJOR).arg(PROGRAM_VERSION_MINOR).arg(PROGRAM_VERSION_PATCH);
+}
+
+AboutWindow::AboutWindow(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 "));
+    setWindowIcon(programIcon());
+    setModal(false);
+    setGeometry(twips::toPixelRect({3360, 330, 3585, 1680}));
+    setFixedSize(size());
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setGeometry(twips::toPixelRect({2040, 1200, 1260, 345}));
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &AboutWindow::cmdOK_Click);
+
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setGeometry(twips::toPixelRect({240, 240, 480, 480}));
+    picIcon->setAutoFillBackground(true);
+    QPalette grey = picIcon->palette();
+    grey.setColor(QPalette::Window, QColor(192, 192, 192));
+    picIcon->setPalette(grey);
+    picIcon->setPixmap(programIcon().pixmap(32, 32));
+
+    lblVersion = new QLabel(versionText(), this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setGeometry(twips::toPixelRect({1050, 780, 2205, 225}));
+
+    lblTitle = new QLabel(QStringLiteral("duvaVazorUzevaz"), this);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblTitle->setGeometry(twips::toPixelRect({1050, 240, 2325, 480}));
+    QFont titleFont = lblTitle->font();
+    titleFont.setPixelSize(18);
+    lblTitle->setFont(titleFont);
+    QPalette black = lblTitle->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    lblTitle->setPalette(black);
+
+    // Tab order by the design: OK, icon, version, title.
+    cmdOK->setFocus();
+}
+
+void AboutWindow::cmdOK_Click()
+{
+    close();
+}

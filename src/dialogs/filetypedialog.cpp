@@ -1,0 +1,128 @@
+#include "dialogs/filetypedialog.h"
+
+#include "settings/filetypetable.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QPushButton>
+#include <map>
+
+const FileTypeDialogDesign& FileTypeDialogDesign::media()
+{
+    static const FileTypeDialogDesign design{
+        QStringLiteral("Form3"),
+        QStringLiteral("ファイル選択"),
+        2550,
+        3660,
+        {
+            {{120, 240, 975, 375}, 9},     // *.avi
+            {{120, 720, 1215, 375}, 10},   // *.ra
+            {{120, 1200, 1095, 375}, 0},   // *.ram
+            {{120, 1680, 1095, 375}, 1},   // *.mpg
+            {{120, 2160, 1095, 375}, 2},   // *.mpeg
+            {{1320, 240, 1095, 375}, 3},   // *.qt
+            {{1320, 720, 1095, 375}, 4},   // *.mov
+            {{1320, 1200, 1095, 375}, 5},  // *.dat
+            {{1320, 1680, 1215, 375}, 6},  // *.wave
+            {{1320, 2160, 1095, 375}, 11}, // *.mp3
+            {{120, 2760, 855, 255}, 12},   // *.rm
+        },
+        QStringLiteral("ＯＫ"),
+        {{120, 3120, 975, 375}, 7},
+        {{1320, 3120, 975, 375}, 8},
+    };
+    return design;
+}
+
+const FileTypeDialogDesign& FileTypeDialogDesign::pictures()
+{
+    static const FileTypeDialogDesign design{
+        QStringLiteral("Form5"),
+        QStringLiteral("スライドショー"),
+        2325,
+        2445,
+        {
+            {{240, 240, 1695, 375}, 1},  // *.jpg
+            {{240, 840, 1695, 255}, 0},  // *.bmp
+            {{240, 1440, 1695, 255}, 2}, // *.gif
+        },
+        QStringLiteral("OK"),
+        {{0, 1920, 1095, 495}, 3},
+        {{1200, 1920, 1095, 495}, 4},
+    };
+    return design;
+}
+
+FileTypeDialog::FileTypeDialog(FileTypeTable& table, const FileTypeDialogDesign& design)
+    : QWidget(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      table_(table)
+{
+    setObjectName(design.objectName);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(design.caption);
+    resize(twips::toPixelSize(design.clientWidth, design.clientHeight));
+    for (int i = 0; i < int(design.checks.size()); ++i) {
+        auto* box = new QCheckBox(table.entry(i).Pattern, this);
+        box->setObjectName(QStringLiteral("Check(%1)").arg(i));
+        box->setGeometry(twips::toPixelRect(design.checks[i].rect));
+        connect(box, &QCheckBox::toggled, this, [this, i](bool on) { table_.setChecked(i, on); });
+        checks_.push_back(box);
+    }
+    const auto makeButton = [this](const QString& name, const QString& caption, const twips::Rect& rect) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(name);
+        button->setGeometry(twips::toPixelRect(rect));
+        button->setAutoDefault(true); // Enter presses the focused button, and only that
+        return button;
+    };
+    Command1 = makeButton(QStringLiteral("Command1"), design.okCaption, design.ok.rect);
+    Command2 = makeButton(QStringLiteral("Command2"), QStringLiteral("Cancel"), design.cancel.rect);
+    connect(Command1, &QPushButton::clicked, this, &FileTypeDialog::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &FileTypeDialog::Command2_Click);
+    setTabOrder(design);
+    Form_Load();
+}
+
+void FileTypeDialog::Form_Load()
+{
+    if (!table_.isLive())
+        table_.LoadTypes();
+    for (int i = 0; i < int(checks_.size()); ++i) {
+        const QSignalBlocker quiet(checks_[i]);
+        checks_[i]->setChecked(table_.checked(i));
+    }
+}
+
+void FileTypeDialog::setTabOrder(const FileTypeDialogDesign& design)
+{
+    std::map<int, QWidget*> byTabIndex;
+    for (int i = 0; i < int(checks_.size()); ++i)
+        byTabIndex[design.checks[i].tabIndex] = checks_[i];
+    byTabIndex[design.ok.tabIndex] = Command1;
+    byTabIndex[design.cancel.tabIndex] = Command2;
+    QWidget* previous = nullptr;
+    for (const auto& [index, widget] : byTabIndex) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+    byTabIndex.begin()->second->setFocus();
+}
+
+void FileTypeDialog::Command1_Click()
+{
+    table_.SaveTypes();
+    close();
+}
+
+void FileTypeDialog::Command2_Click()
+{
+    close();
+}
+
+void FileTypeDialog::closeEvent(QCloseEvent* event)
+{
+    table_.DiscardTypes();
+    event->accept();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/twips.h"
+
+#include <QWidget>
+#include <vector>
+
+class FileTypeTable;
+class QCheckBox;
+class QPushButton;
+
+// How one file-type dialog is laid out.
+struct FileTypeDialogDesign {
+    struct Control {
+        twips::Rect rect;
+        int tabIndex;
+    };
+    QString objectName;
+    QString caption;
+    double clientWidth;
+    double clientHeight;
+    std::vector<Control> checks; // by table index
+    QString okCaption;
+    Control ok;
+    Control cancel;
+
+    static const FileTypeDialogDesign& media();    // Form3
+    static const FileTypeDialogDesign& pictures(); // Form5
+};
+
+// Form3 and Form5: check boxes over a file-type table's live selection,
+// OK to store it and Cancel (or the close box) to drop it. Modeless.
+class FileTypeDialog : public QWidget {
+    Q_OBJECT
+public:
+    FileTypeDialog(FileTypeTable& table, const FileTypeDialogDesign& design);
+
+    QCheckBox* Check(int index) const { return checks_[index]; }
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+
+public slots:
+    void Command1_Click();
+    void Command2_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void setTabOrder(const FileTypeDialogDesign& design);
+
+    FileTypeTable& table_;
+    std::vector<QCheckBox*> checks_;
+};

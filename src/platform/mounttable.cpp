@@ -1,0 +1,114 @@
+#include "platform/mounttable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <algorithm>
+
+bool MountEntry::isOptical() const
+{
+    return device.startsWith(QLatin1String("/dev/sr")) ||
+           device.startsWith(QLatin1String("/dev/cdrom")) || fsType == QLatin1String("iso9660") ||
+           fsType == QLatin1String("udf");
+}
+
+QString MountEntry::displayText() const
+{
+    return label.isEmpty() ? mountPath : mountPath + QStringLiteral(" [") + label + u']';
+}
+
+namespace mounttable {
+namespace {
+
+bool isPseudo(const QString& fsType, const QString& path)
+{
+    static const QSet<QString> pseudo = {
+        "proc",      "sysfs",      "cgroup",    "cgroup2",     "devpts",   "mqueue",
+        "debugfs",   "tracefs",    "securityfs", "pstore",     "bpf",      "configfs",
+        "fusectl",   "hugetlbfs",  "autofs",    "binfmt_misc", "efivarfs", "rpc_pipefs",
+        "nsfs",      "selinuxfs",  "devtmpfs",  "ramfs",       "fuse.gvfsd-fuse", "fuse.portal"};
+    if (pseudo.contains(fsType))
+        return true;
+    for (const char* system : {"/proc", "/sys", "/dev", "/run"}) {
+        const QString prefix = QLatin1String(system);
+        if (path == prefix || path.startsWith(prefix + u'/'))
+            return true;
+    }
+    return false;
+}
+
+// The kernel writes space, tab, newline and backslash in mount paths as \ooo.
+QString unescape(const QByteArray& field)
+{
+    QByteArray out;
+    for (int i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            bool ok = false;
+            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok) {
+                out.append(char(code));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(field[i]);
+    }
+    return QFile::decodeName(out);
+}
+
+QString labelFor(const QString& device)
+{
+    const QDir byLabel(QStringLiteral("/dev/disk/by-label"));
+    const QString canonicalDevice = QFileInfo(device).canonicalFilePath();
+    if (canonicalDevice.isEmpty())
+        return {};
+    for (const QFileInfo& link : byLabel.entryInfoList(QDir::System | QDir::Files)) {
+        if (link.canonicalFilePath() == canonicalDevice)
+            return link.fileName().replace(QLatin1String("\\x20"), QLatin1String(" "));
+    }
+    return {};
+}
+
+} // namespace
+
+std::vector<MountEntry> parse(const QByteArray& mountsText)
+{
+    std::vector<MountEntry> entries;
+    QSet<QString> seen;
+    for (const QByteArray& line : mountsText.split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 3)
+            continue;
+        MountEntry entry{unescape(fields[1]), unescape(fields[0]), QString::fromLatin1(fields[2]), {}};
+        if (isPseudo(entry.fsType, entry.mountPath) || seen.contains(entry.mountPath))
+            continue;
+        seen.insert(entry.mountPath);
+        entries.push_back(entry);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const MountEntry& a, const MountEntry& b) { return a.mountPath < b.mountPath; });
+    return entries;
+}
+
+std::vector<MountEntry> readSystem()
+{
+    QFile file(QStringLiteral("/proc/self/mounts"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {MountEntry{QStringLiteral("/"), {}, {}, {}}};
+    std::vector<MountEntry> entries = parse(file.readAll());
+    // Bind-mounted single files (common in containers) are not volumes.
+    std::erase_if(entries, [](const MountEntry& e) { return !QFileInfo(e.mountPath).isDir(); });
+    for (MountEntry& e : entries) {
+        if (e.device.startsWith(QLatin1String("/dev/")))
+            e.label = labelFor(e.device);
+    }
+    return entries;
+}
+
+MountSource systemSource()
+{
+    return [] { return readSystem(); };
+}
+
+} // namespace mounttable

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+// The machine's mounted volumes, as the drive list offers them.
+struct MountEntry {
+    QString mountPath; // "/" or "/media/taro/DISC"
+    QString device;    // "/dev/sr0"
+    QString fsType;    // "iso9660"
+    QString label;     // volume label, may be empty
+
+    bool isOptical() const;
+    // "path" or "path [label]"
+    QString displayText() const;
+};
+
+// Where the mount table comes from; tests give their own.
+using MountSource = std::function<std::vector<MountEntry>()>;
+
+namespace mounttable {
+
+// Parses text in the form of /proc/self/mounts, leaves out pseudo file
+// systems and returns the volumes in ascending order of mount path.
+std::vector<MountEntry> parse(const QByteArray& mountsText);
+
+// The running system's volumes, read from /proc/self/mounts.
+std::vector<MountEntry> readSystem();
+
+MountSource systemSource();
+
+} // namespace mounttable

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// File names on Linux are bytes. The program keeps the bytes to reach the
+// file and decodes them only for display.
+namespace nativename {
+
+// UTF-8 when the bytes are valid UTF-8, else Shift-JIS (old Japanese
+// archives) when they decode cleanly, else UTF-8 with replacement marks.
+QString toDisplay(const QByteArray& bytes);
+
+QByteArray fromDisplay(const QString& text);
+
+} // namespace nativename

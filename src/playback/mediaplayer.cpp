@@ -1,0 +1,171 @@
+#include "playback/mediaplayer.h"
+
+#include "platform/twips.h"
+#include "playback/mpvengine.h"
+#include "playback/ramfile.h"
+#include "playback/videosurface.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+QString clock(double seconds)
+{
+    const int whole = std::max(0, int(seconds));
+    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+} // namespace
+
+MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("MediaPlayer1"));
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, twips::toPixels(345));
+    column->setSpacing(0);
+
+    if (VideoSurface::openGLAvailable()) {
+        surface_ = new VideoSurface(this);
+        connect(surface_, &VideoSurface::clicked, this, &MediaPlayer::togglePause);
+        column->addWidget(surface_, 1);
+    } else {
+        auto* blank = new QWidget(this);
+        blank->setAutoFillBackground(true);
+        blank->setPalette(QPalette(Qt::black));
+        column->addWidget(blank, 1);
+    }
+
+    auto* strip = new QWidget(this);
+    strip->setFixedHeight(kControlStripHeight);
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(4, 0, 4, 0);
+    seekBar_ = new QSlider(Qt::Horizontal, strip);
+    seekBar_->setFocusPolicy(Qt::NoFocus);
+    seekBar_->setRange(0, 0);
+    timeLabel_ = new QLabel(clock(0) + QStringLiteral(" / ") + clock(0), strip);
+    row->addWidget(seekBar_, 1);
+    row->addWidget(timeLabel_);
+    column->addWidget(strip);
+
+    connect(seekBar_, &QSlider::sliderMoved, this, [this](int tenths) {
+        if (engine_)
+            engine_->setPosition(tenths / 10.0);
+    });
+    seekTimer_.setInterval(250);
+    connect(&seekTimer_, &QTimer::timeout, this, &MediaPlayer::updateSeekBar);
+    seekTimer_.start();
+}
+
+MediaPlayer::~MediaPlayer()
+{
+    // The picture lets go of the engine before the engine goes.
+    if (surface_)
+        surface_->setEngine(nullptr);
+}
+
+double MediaPlayer::mpvVolume(int hundredthsOfDb)
+{
+    return 100.0 * std::pow(10.0, hundredthsOfDb / 6000.0);
+}
+
+bool MediaPlayer::ensureEngine()
+{
+    if (engine_)
+        return true;
+    if (engineFailed_)
+        return false;
+    engine_ = MpvEngine::create(surface_ != nullptr);
+    if (!engine_) {
+        engineFailed_ = true;
+        return false;
+    }
+    engine_->setVolume(mpvVolume(volume_));
+    connect(engine_.get(), &MpvEngine::endOfStream, this, [this] { emit EndOfStream(0); });
+    if (surface_)
+        surface_->setEngine(engine_.get());
+    return true;
+}
+
+bool MediaPlayer::setFileName(const QByteArray& path, QString* error)
+{
+    if (!ensureEngine()) {
+        if (error)
+            *error = QStringLiteral("no player available");
+        return false;
+    }
+    const QList<QByteArray> entries = ramfile::isRamFile(path) ? ramfile::entries(path) : QList<QByteArray>{path};
+    if (entries.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("empty playlist");
+        return false;
+    }
+    if (!engine_->open(entries, error))
+        return false;
+    fileName_ = path;
+    updateSeekBar();
+    return true;
+}
+
+double MediaPlayer::Duration() const
+{
+    return engine_ ? engine_->duration() : 0;
+}
+
+double MediaPlayer::CurrentPosition() const
+{
+    return engine_ ? engine_->position() : 0;
+}
+
+bool MediaPlayer::setCurrentPosition(double seconds)
+{
+    return engine_ && engine_->setPosition(seconds);
+}
+
+void MediaPlayer::Play()
+{
+    if (engine_)
+        engine_->play();
+}
+
+void MediaPlayer::Stop()
+{
+    if (engine_)
+        engine_->stop();
+}
+
+bool MediaPlayer::isPaused() const
+{
+    return engine_ && engine_->isPaused();
+}
+
+void MediaPlayer::setVolume(int hundredthsOfDb)
+{
+    volume_ = hundredthsOfDb;
+    if (engine_)
+        engine_->setVolume(mpvVolume(volume_));
+}
+
+void MediaPlayer::togglePause()
+{
+    if (!engine_ || !engine_->isLoaded())
+        return;
+    if (engine_->isPaused())
+        engine_->play();
+    else
+        engine_->pause();
+}
+
+void MediaPlayer::updateSeekBar()
+{
+    if (!isVisible() || !engine_)
+        return;
+    const double length = engine_->isLoaded() ? engine_->duration() : 0;
+    const double at = engine_->isLoaded() ? engine_->position() : 0;
+    if (!seekBar_->isSliderDown()) {
+        seekBar_->setRange(0, int(length * 10));
+        seekBar_->setValue(int(at * 10));
+    }
+    timeLabel_->setText(clock(at) + QStringLiteral(" / ") + clock(length));
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class MpvEngine;
+class QLabel;
+class QSlider;
+class VideoSurface;
+
+// MediaPlayer1: the player component of the video window. It offers the
+// player operations the program uses; failures come back as false.
+// Below the picture it has its own thin seek bar with position and
+// duration, and a click on the picture pauses or resumes.
+class MediaPlayer : public QWidget {
+    Q_OBJECT
+public:
+    explicit MediaPlayer(QWidget* parent = nullptr);
+    ~MediaPlayer() override;
+
+    // FileName: opens the file and starts it, replacing the current clip.
+    // Returns once the file plays or was refused.
+    bool setFileName(const QByteArray& path, QString* error = nullptr);
+    QByteArray fileName() const { return fileName_; }
+    double Duration() const;
+    double CurrentPosition() const;
+    // Refused (false) for a negative position or without a clip.
+    bool setCurrentPosition(double seconds);
+    void Play();
+    void Stop();
+    // Hundredths of a decibel: 0 is full volume, -1500 is 15 dB quieter.
+    void setVolume(int hundredthsOfDb);
+    int Volume() const { return volume_; }
+    bool isPaused() const;
+
+    // mpv's gain is (volume/100)^3, so an attenuation of mB hundredths of a
+    // decibel is volume = 100 * 10^(mB / 6000).
+    static double mpvVolume(int hundredthsOfDb);
+
+    // Starts the engine now (it otherwise starts on first use). False when
+    // no player library is available.
+    bool ensureEngine();
+    bool hasPicture() const { return surface_ != nullptr; }
+
+    // The height of the lowest strip that the video window keeps below its
+    // visible area, and of the control strip above it, in pixels.
+    static constexpr int kControlStripHeight = 22;
+
+signals:
+    void EndOfStream(int result);
+
+private:
+    void togglePause();
+    void updateSeekBar();
+
+    std::unique_ptr<MpvEngine> engine_;
+    VideoSurface* surface_ = nullptr;
+    QSlider* seekBar_ = nullptr;
+    QLabel* timeLabel_ = nullptr;
+    QTimer seekTimer_;
+    QByteArray fileName_;
+    int volume_ = -600;
+    bool engineFailed_ = false;
+};

@@ -1,0 +1,274 @@
+#include "playback/mpvengine.h"
+
+#include "playback/mpvapi.h"
+
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <sys/stat.h>
+
+std::unique_ptr<MpvEngine> MpvEngine::create(bool videoOutput)
+{
+    const MpvApi* api = MpvApi::get();
+    if (!api)
+        return nullptr;
+    mpv_handle* handle = api->create();
+    if (!handle)
+        return nullptr;
+    const std::pair<const char*, const char*> options[] = {
+        {"vo", videoOutput ? "libmpv" : "null"},
+        {"config", "no"},
+        {"terminal", "no"},
+        {"idle", "yes"},
+        {"keep-open", "no"},
+        {"input-default-bindings", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"hwdec", "no"},
+        {"gpu-hwdec-interop", "no"},
+        // Our folders mix pictures and clips: never show a picture as cover art.
+        {"audio-display", "no"},
+        {"cover-art-auto", "no"},
+        // Without a sound device, play on in real time with the null output.
+        {"audio-fallback-to-null", "yes"},
+        {"ao-null-buffer", "0.02"},
+        {"audio-buffer", "0.05"},
+        // Exact gain at low volumes.
+        {"audio-format", "float"},
+    };
+    for (const auto& [name, value] : options)
+        api->set_option_string(handle, name, value);
+    if (api->initialize(handle) < 0) {
+        api->terminate_destroy(handle);
+        return nullptr;
+    }
+    std::unique_ptr<MpvEngine> engine(new MpvEngine(*api, handle));
+    api->set_wakeup_callback(handle, &MpvEngine::onWakeup, engine.get());
+    return engine;
+}
+
+MpvEngine::MpvEngine(const MpvApi& api, mpv_handle* handle) : api_(api), handle_(handle) {}
+
+MpvEngine::~MpvEngine()
+{
+    api_.set_wakeup_callback(handle_, nullptr, nullptr);
+    if (render_)
+        api_.render_context_free(render_);
+    api_.terminate_destroy(handle_);
+}
+
+void MpvEngine::onWakeup(void* engine)
+{
+    auto* self = static_cast<MpvEngine*>(engine);
+    QMetaObject::invokeMethod(self, [self] { self->drainEvents(); }, Qt::QueuedConnection);
+}
+
+void MpvEngine::onRenderUpdate(void* engine)
+{
+    auto* self = static_cast<MpvEngine*>(engine);
+    if (!self->frameRequested_.exchange(true))
+        QMetaObject::invokeMethod(self, [self] {
+            if (self->onFrame_)
+                self->onFrame_();
+        }, Qt::QueuedConnection);
+}
+
+void MpvEngine::drainEvents(double firstTimeout)
+{
+    double timeout = firstTimeout;
+    for (;;) {
+        const mpv_event* event = api_.wait_event(handle_, timeout);
+        if (event->event_id == MPV_EVENT_NONE)
+            return;
+        handleEvent(*event);
+        timeout = 0;
+    }
+}
+
+void MpvEngine::handleEvent(const mpv_event& event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+        if (openState_ == OpenState::Waiting)
+            openState_ = OpenState::Started;
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        loaded_ = true;
+        if (openState_ == OpenState::Started)
+            openState_ = OpenState::Opened;
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        // The clip being replaced reports its end before the new one starts.
+        if (openState_ == OpenState::Waiting)
+            break;
+        if (openState_ == OpenState::Started) {
+            openState_ = OpenState::Refused;
+            openError_ = QString::fromUtf8(api_.error_string(end->error));
+            loaded_ = false;
+            break;
+        }
+        loaded_ = false;
+        if (end->reason == MPV_END_FILE_REASON_EOF && --entriesLeft_ == 0)
+            emit endOfStream();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+bool MpvEngine::open(const QList<QByteArray>& paths, QString* error, double timeoutSeconds)
+{
+    // libmpv would open a folder as a playlist.
+    struct stat st;
+    if (paths.isEmpty() || (::stat(paths.first().constData(), &st) == 0 && S_ISDIR(st.st_mode))) {
+        if (error)
+            *error = QStringLiteral("not a media file");
+        return false;
+    }
+    drainEvents(); // settle what happened before this open
+    openState_ = OpenState::Waiting;
+    entriesLeft_ = int(paths.size());
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const char* args[] = {"loadfile", paths[i].constData(), i == 0 ? "replace" : "append", nullptr};
+        api_.command(handle_, args);
+    }
+    api_.set_property_string(handle_, "pause", "no");
+    QElapsedTimer clock;
+    clock.start();
+    while ((openState_ == OpenState::Waiting || openState_ == OpenState::Started) &&
+           clock.elapsed() < timeoutSeconds * 1000) {
+        drainEvents(0.005);
+        serveFrameRequests();
+    }
+    const bool opened = openState_ == OpenState::Opened;
+    if (!opened && error)
+        *error = openState_ == OpenState::Refused ? openError_ : QStringLiteral("timed out");
+    if (!opened && openState_ != OpenState::Refused) {
+        const char* args[] = {"stop", nullptr};
+        api_.command(handle_, args);
+    }
+    openState_ = OpenState::Idle;
+    return opened;
+}
+
+void MpvEngine::serveFrameRequests()
+{
+    if (render_ && frameRequested_ && serveFrame_)
+        serveFrame_();
+}
+
+double MpvEngine::duration() const
+{
+    double value = 0;
+    if (api_.get_property(handle_, "duration", MPV_FORMAT_DOUBLE, &value) < 0)
+        return 0;
+    return value;
+}
+
+double MpvEngine::position() const
+{
+    double value = 0;
+    if (api_.get_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &value) < 0)
+        return 0;
+    return value;
+}
+
+bool MpvEngine::setPosition(double seconds)
+{
+    // mpv would clamp a negative position to 0 without complaint.
+    if (seconds < 0 || !loaded_)
+        return false;
+    return api_.set_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) >= 0;
+}
+
+void MpvEngine::play()
+{
+    api_.set_property_string(handle_, "pause", "no");
+}
+
+void MpvEngine::pause()
+{
+    api_.set_property_string(handle_, "pause", "yes");
+}
+
+bool MpvEngine::isPaused() const
+{
+    int flag = 0;
+    api_.get_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+    return flag != 0;
+}
+
+void MpvEngine::stop()
+{
+    pause();
+    if (loaded_) {
+        double start = 0;
+        api_.set_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &start);
+    }
+}
+
+void MpvEngine::setVolume(double percent)
+{
+    api_.set_property(handle_, "volume", MPV_FORMAT_DOUBLE, &percent);
+}
+
+bool MpvEngine::createRenderContext(void* (*getProcAddress)(void*, const char*), void* getProcContext,
+                                    std::function<void()> onFrame, std::function<void()> serveFrame)
+{
+    mpv_opengl_init_params glInit{getProcAddress, getProcContext};
+    const char* apiType = MPV_RENDER_API_TYPE_OPENGL;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(apiType)},
+        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (api_.render_context_create(&render_, handle_, params) < 0) {
+        render_ = nullptr;
+        return false;
+    }
+    onFrame_ = std::move(onFrame);
+    serveFrame_ = std::move(serveFrame);
+    api_.render_context_set_update_callback(render_, &MpvEngine::onRenderUpdate, this);
+    return true;
+}
+
+void MpvEngine::freeRenderContext()
+{
+    if (!render_)
+        return;
+    api_.render_context_free(render_);
+    render_ = nullptr;
+    onFrame_ = nullptr;
+    serveFrame_ = nullptr;
+}
+
+void MpvEngine::render(int fbo, int width, int height)
+{
+    if (!render_)
+        return;
+    frameRequested_ = false;
+    api_.render_context_update(render_);
+    mpv_opengl_fbo target{fbo, width, height, 0};
+    int flipY = 1;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_OPENGL_FBO, &target},
+        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    api_.render_context_render(render_, params);
+}
+
+void MpvEngine::reportSwap()
+{
+    if (render_)
+        api_.render_context_report_swap(render_);
+}
+
+void MpvEngine::reloadVideo()
+{
+    if (!loaded_)
+        return;
+    const char* args[] = {"video-reload", nullptr};
+    api_.command(handle_, args);
+}

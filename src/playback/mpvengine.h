@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+struct MpvApi;
+struct mpv_handle;
+struct mpv_render_context;
+struct mpv_event;
+
+// Owns one libmpv player and knows no widgets. Everything runs on the UI
+// thread: libmpv's wakeups only queue a call here, and drainEvents() is the
+// one place that takes its events.
+class MpvEngine : public QObject {
+    Q_OBJECT
+public:
+    // nullptr when libmpv cannot be loaded or started. Without a video
+    // output the engine plays sound only.
+    static std::unique_ptr<MpvEngine> create(bool videoOutput);
+    ~MpvEngine() override;
+
+    // Opens the entries (the first replaces the current clip, the others
+    // follow it) and waits, at most timeoutSeconds, until the first is
+    // playing or refused. False for a refused file, with the reason.
+    bool open(const QList<QByteArray>& paths, QString* error, double timeoutSeconds = 5.0);
+    bool isLoaded() const { return loaded_; }
+
+    double duration() const;
+    double position() const;
+    // False for a negative position or when no clip is loaded.
+    bool setPosition(double seconds);
+    void play();
+    void pause();
+    bool isPaused() const;
+    void stop();
+    // mpv's volume in percent (its gain is the cube of volume/100).
+    void setVolume(double percent);
+
+    // The render context for an OpenGL picture; the caller's GL context
+    // must be current. onFrame is called on the UI thread whenever a new
+    // frame should be drawn; serveFrame draws one at once (used while an
+    // open is awaited, so libmpv never waits for a frame to be taken).
+    bool createRenderContext(void* (*getProcAddress)(void*, const char*), void* getProcContext,
+                             std::function<void()> onFrame, std::function<void()> serveFrame);
+    // With the GL context current.
+    void freeRenderContext();
+    void render(int fbo, int width, int height);
+    void reportSwap();
+    // Brings the picture back after a render context arrived mid-clip.
+    void reloadVideo();
+
+signals:
+    // A clip played to its natural end.
+    void endOfStream();
+
+private:
+    MpvEngine(const MpvApi& api, mpv_handle* handle);
+    void drainEvents(double firstTimeout = 0);
+    void handleEvent(const mpv_event& event);
+    void serveFrameRequests();
+    static void onWakeup(void* engine);
+    static void onRenderUpdate(void* engine);
+
+    const MpvApi& api_;
+    mpv_handle* handle_;
+    mpv_render_context* render_ = nullptr;
+    std::function<void()> onFrame_;
+    std::function<void()> serveFrame_;
+    std::atomic<bool> frameRequested_{false};
+
+    enum class OpenState { Idle, Waiting, Started, Opened, Refused };
+    OpenState openState_ = OpenState::Idle;
+    QString openError_;
+    bool loaded_ = false;
+    int entriesLeft_ = 0;
+};

@@ -1,0 +1,107 @@
+#include "playback/videosurface.h"
+
+#include "playback/mpvengine.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+
+namespace {
+void* procAddress(void*, const char* name)
+{
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
+}
+} // namespace
+
+VideoSurface::VideoSurface(QWidget* parent) : QOpenGLWidget(parent)
+{
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
+        if (attached_)
+            engine_->reportSwap();
+    });
+}
+
+VideoSurface::~VideoSurface()
+{
+    detach();
+}
+
+bool VideoSurface::openGLAvailable()
+{
+    static const bool available = [] {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            return false;
+        QOpenGLContext probe;
+        return probe.create();
+    }();
+    return available;
+}
+
+void VideoSurface::setEngine(MpvEngine* engine)
+{
+    if (engine == engine_)
+        return;
+    detach();
+    engine_ = engine;
+    if (engine_ && context())
+        attach();
+}
+
+void VideoSurface::initializeGL()
+{
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &VideoSurface::detach);
+    if (engine_)
+        attach();
+}
+
+void VideoSurface::attach()
+{
+    if (attached_ || !engine_)
+        return;
+    makeCurrent();
+    attached_ = engine_->createRenderContext(
+        &procAddress, nullptr, [this] { update(); }, [this] { drawFrameNow(); });
+    doneCurrent();
+    if (attached_)
+        engine_->reloadVideo();
+}
+
+void VideoSurface::detach()
+{
+    if (!attached_ || !engine_)
+        return;
+    makeCurrent();
+    engine_->freeRenderContext();
+    doneCurrent();
+    attached_ = false;
+}
+
+void VideoSurface::paintGL()
+{
+    if (!attached_) {
+        context()->functions()->glClearColor(0, 0, 0, 1);
+        context()->functions()->glClear(GL_COLOR_BUFFER_BIT);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    engine_->render(int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio));
+}
+
+void VideoSurface::drawFrameNow()
+{
+    if (!attached_ || !isValid())
+        return;
+    makeCurrent();
+    paintGL();
+    doneCurrent();
+    update();
+}
+
+void VideoSurface::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}

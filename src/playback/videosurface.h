@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QOpenGLWidget>
+
+class MpvEngine;
+
+// The player's picture: libmpv's render API drawing into an OpenGL widget.
+// The render context is made when the widget first gets its GL context,
+// that is when the video window is first shown.
+class VideoSurface : public QOpenGLWidget {
+    Q_OBJECT
+public:
+    explicit VideoSurface(QWidget* parent = nullptr);
+    ~VideoSurface() override;
+
+    // The engine to draw; may arrive before or after the GL set-up.
+    void setEngine(MpvEngine* engine);
+
+    // True when this platform can draw OpenGL at all.
+    static bool openGLAvailable();
+
+signals:
+    void clicked();
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void attach();
+    void detach();
+    void drawFrameNow();
+
+    MpvEngine* engine_ = nullptr;
+    bool attached_ = false;
+};

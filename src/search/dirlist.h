@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QListWidget>
+#include <QTimer>
+#include <functional>
+#include <map>
+
+// The folder list: the chain of folders from the volume's root down to
+// the current folder, then the current folder's subfolders. A double
+// click or Enter opens a folder, which makes it the current folder.
+// Change() is raised synchronously inside every change of the path.
+class DirList : public QListWidget {
+    Q_OBJECT
+public:
+    // volumeOf names the volume (mount path) that holds a path.
+    explicit DirList(std::function<QString(const QString&)> volumeOf, QWidget* parent = nullptr);
+
+    // The current folder, without a final "/" except for the root.
+    QString path() const;
+    const QByteArray& nativePath() const { return path_; }
+
+    // Moves to the folder; fails, leaving the list where it was, for a
+    // path that does not exist or cannot be listed.
+    bool setPath(const QString& path);
+    bool setNativePath(const QByteArray& path);
+    // Moves to the volume's current folder: the last folder this list
+    // showed on it in this run, else its root.
+    bool moveToDrive(const QString& mountPath);
+
+    // Rebuilds the shown folders now instead of at the next refresh.
+    void refreshNow();
+
+signals:
+    void Change();
+
+private:
+    void rebuild();
+
+    std::function<QString(const QString&)> volumeOf_;
+    QByteArray path_;
+    std::map<QString, QByteArray> currentByVolume_;
+    QTimer refreshTimer_;
+};

@@ -1,0 +1,80 @@
+#include "search/drivelist.h"
+
+#include <QFileInfo>
+
+DriveList::DriveList(MountSource source, QWidget* parent)
+    : QComboBox(parent), source_(std::move(source))
+{
+    setObjectName(QStringLiteral("Drive1"));
+    reload();
+    connect(this, &QComboBox::activated, this, [this](int row) {
+        if (row >= 0 && row < int(volumes_.size()) && !setDrive(volumes_[row].mountPath))
+            showCurrent();
+    });
+}
+
+QString DriveList::volumeOf(const QString& path) const
+{
+    QString best;
+    for (const MountEntry& v : volumes_) {
+        const QString& mount = v.mountPath;
+        const bool holds = path == mount || mount == QLatin1String("/") ||
+                           path.startsWith(mount.endsWith(u'/') ? mount : mount + u'/');
+        if (holds && mount.size() > best.size())
+            best = mount;
+    }
+    return best;
+}
+
+bool DriveList::setDrive(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    reload();
+    const QString volume = volumeOf(text);
+    if (volume.isEmpty() || !QFileInfo(volume).isDir())
+        return false;
+    const bool changed = volume != drive_;
+    drive_ = volume;
+    showCurrent();
+    if (changed)
+        emit Change();
+    return true;
+}
+
+void DriveList::showPopup()
+{
+    reload();
+    QComboBox::showPopup();
+}
+
+void DriveList::reload()
+{
+    volumes_ = source_();
+    const QSignalBlocker quiet(this);
+    clear();
+    for (const MountEntry& v : volumes_)
+        addItem(v.displayText());
+    showCurrent();
+}
+
+void DriveList::showCurrent()
+{
+    const QSignalBlocker quiet(this);
+    for (int i = 0; i < int(volumes_.size()); ++i) {
+        if (volumes_[i].mountPath == drive_) {
+            setCurrentIndex(i);
+            return;
+        }
+    }
+    setCurrentIndex(-1);
+}
+
+QString FindCdRomDrive(const std::vector<MountEntry>& volumes)
+{
+    for (const MountEntry& v : volumes) {
+        if (v.isOptical())
+            return v.mountPath;
+    }
+    return {};
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/mounttable.h"
+
+#include <QComboBox>
+
+// The drive list: the machine's mounted volumes. Its Drive text is the
+// volume's mount path. Change() is raised synchronously inside every
+// change of the value, whether the user or the program made it.
+class DriveList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveList(MountSource source, QWidget* parent = nullptr);
+
+    QString drive() const { return drive_; }
+    // Selects the volume named by text: a mount path, or any path on a
+    // volume (the volume holding it). Fails for an empty text or a volume
+    // that is not mounted (any more).
+    bool setDrive(const QString& text);
+
+    // The volume holding path, or an empty text.
+    QString volumeOf(const QString& path) const;
+    const std::vector<MountEntry>& volumes() const { return volumes_; }
+
+signals:
+    void Change();
+
+protected:
+    void showPopup() override;
+
+private:
+    void reload();
+    void showCurrent();
+
+    MountSource source_;
+    std::vector<MountEntry> volumes_;
+    QString drive_;
+};
+
+// The first optical volume, in ascending order of mount path, or an empty
+// text when the machine has none.
+QString FindCdRomDrive(const std::vector<MountEntry>& volumes);

@@ -1,0 +1,104 @@
+#include "search/folderlisting.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace folderlisting {
+namespace {
+
+char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Compares the digit runs starting at a[i] and b[j]; advances both.
+int compareNumberRuns(const QByteArray& a, qsizetype& i, const QByteArray& b, qsizetype& j)
+{
+    while (i < a.size() && a[i] == '0')
+        ++i;
+    while (j < b.size() && b[j] == '0')
+        ++j;
+    const qsizetype startA = i, startB = j;
+    while (i < a.size() && isDigit(a[i]))
+        ++i;
+    while (j < b.size() && isDigit(b[j]))
+        ++j;
+    const qsizetype lengthA = i - startA, lengthB = j - startB;
+    if (lengthA != lengthB)
+        return lengthA < lengthB ? -1 : 1;
+    for (qsizetype k = 0; k < lengthA; ++k) {
+        if (a[startA + k] != b[startB + k])
+            return a[startA + k] < b[startB + k] ? -1 : 1;
+    }
+    return 0;
+}
+
+Entry::Kind kindOf(unsigned char type)
+{
+    switch (type) {
+    case DT_DIR:
+        return Entry::Kind::Folder;
+    case DT_REG:
+        return Entry::Kind::File;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        return Entry::Kind::Unknown;
+    default:
+        return Entry::Kind::Other;
+    }
+}
+
+} // namespace
+
+bool naturalLess(const QByteArray& a, const QByteArray& b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            const int order = compareNumberRuns(a, i, b, j);
+            if (order != 0)
+                return order < 0;
+            continue;
+        }
+        const unsigned char ca = lower(a[i]), cb = lower(b[j]);
+        if (ca != cb)
+            return ca < cb;
+        ++i;
+        ++j;
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return (a.size() - i) < (b.size() - j);
+    return a < b; // names that differ only in case or leading zeros
+}
+
+bool list(const QByteArray& folderPath, std::vector<Entry>& entries)
+{
+    entries.clear();
+    DIR* dir = opendir(folderPath.constData());
+    if (!dir)
+        return false;
+    while (const dirent* d = readdir(dir)) {
+        const char* name = d->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        entries.push_back({QByteArray(name), kindOf(d->d_type)});
+    }
+    closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return naturalLess(a.name, b.name); });
+    return true;
+}
+
+bool isFolder(const QByteArray& path)
+{
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace folderlisting

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <vector>
+
+// The platform's folder listing: every entry of a folder ("." and ".."
+// left out, hidden entries included), in natural name order.
+namespace folderlisting {
+
+struct Entry {
+    QByteArray name;
+    // From the listing itself; a link or an unknown type needs isFolder().
+    enum class Kind { Folder, File, Other, Unknown } kind = Kind::Unknown;
+};
+
+// False when the folder cannot be listed; entries is then empty.
+bool list(const QByteArray& folderPath, std::vector<Entry>& entries);
+
+// "Is a folder", following links.
+bool isFolder(const QByteArray& path);
+
+// Case-insensitive order in which runs of digits compare by value
+// ("2" before "10"), the order file managers show.
+bool naturalLess(const QByteArray& a, const QByteArray& b);
+
+} // namespace folderlisting

@@ -1,0 +1,117 @@
+#include "search/listview.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+ListView::ListView(QWidget* parent) : QTreeView(parent)
+{
+    setObjectName(QStringLiteral("ListView1"));
+    setModel(&model_);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setItemsExpandable(false);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    connect(this, &QTreeView::clicked, this, &ListView::Click);
+    // After the list has been filled from empty, its first row is selected.
+    connect(&model_, &ListRowModel::firstRowsPublished, this, [this] {
+        if (selectedIndex() == 0)
+            select(1);
+    });
+}
+
+int ListView::count()
+{
+    model_.publish();
+    return model_.count();
+}
+
+int ListView::selectedIndex()
+{
+    model_.publish();
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? 0 : selected.first().row() + 1;
+}
+
+void ListView::select(int index)
+{
+    model_.publish();
+    if (index < 1 || index > model_.count())
+        return;
+    selectionModel()->setCurrentIndex(model_.index(index - 1, 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ListView::EnsureVisible(int index)
+{
+    model_.publish();
+    if (index >= 1 && index <= model_.count())
+        scrollTo(model_.index(index - 1, 0));
+}
+
+QByteArray ListView::fullPath(int index) const
+{
+    return model_.folderOf(index - 1) + model_.row(index - 1).name;
+}
+
+QString ListView::rowText(int index) const
+{
+    return model_.text(index - 1, 0);
+}
+
+void ListView::appendRow(const QByteArray& folderPath, const QByteArray& name, qint64 sizeKb)
+{
+    model_.append(folderPath, name, sizeKb);
+}
+
+void ListView::clearRows()
+{
+    model_.clear();
+}
+
+void ListView::setTabStop(bool on)
+{
+    setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+bool ListView::tabStop() const
+{
+    return focusPolicy() & Qt::TabFocus;
+}
+
+int ListView::virtualKeyCode(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return kKeyEnter;
+    case Qt::Key_Space:
+        return kKeySpace;
+    case Qt::Key_Muhenkan:
+        return kKeyNonConvert;
+    default:
+        return qtKey;
+    }
+}
+
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    const int code = virtualKeyCode(event->key());
+    emit KeyDown(code);
+    // Space and the non-conversion key step on key up; the list's own
+    // handling (type-ahead on a space) would fight that.
+    if (code == kKeySpace || code == kKeyNonConvert || code == kKeyEnter)
+        return;
+    QTreeView::keyPressEvent(event);
+}
+
+void ListView::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->isAutoRepeat())
+        return;
+    emit KeyUp(virtualKeyCode(event->key()));
+}

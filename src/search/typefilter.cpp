@@ -1,0 +1,66 @@
+#include "search/typefilter.h"
+
+#include "search/listview.h"
+#include "settings/filetypetable.h"
+
+#include <sys/stat.h>
+
+bool wildcardMatch(QStringView name, QStringView pattern)
+{
+    qsizetype n = 0, p = 0;
+    qsizetype starAt = -1, resumeAt = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starAt = p++;
+            resumeAt = n;
+        } else if (p < pattern.size() && pattern[p] == name[n]) {
+            ++p;
+            ++n;
+        } else if (starAt >= 0) {
+            p = starAt + 1;
+            n = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+qint64 sizeInKb(qint64 length)
+{
+    return (length + 1023) / 1024;
+}
+
+void FilterEntry(const QByteArray& folderPath, const QByteArray& name, FilterContext& context)
+{
+    FileTypeTable& table = context.isVideoMode() ? context.mediaTypes : context.pictureTypes;
+    const QStringList& patterns = table.CheckedPatterns();
+    if (patterns.isEmpty())
+        return;
+    if (patterns != context.lastPatterns) {
+        context.lastPatterns = patterns;
+        context.upperPatterns.clear();
+        for (const QString& pattern : patterns)
+            context.upperPatterns << pattern.toUpper();
+    }
+    const QString upperName = QString::fromUtf8(name).toUpper();
+    for (const QString& pattern : context.upperPatterns) {
+        if (wildcardMatch(upperName, pattern)) {
+            // Counted with its row, so the count always equals the rows.
+            if (AddListRow(folderPath, name, context.list))
+                ++context.foundCount;
+            return;
+        }
+    }
+}
+
+bool AddListRow(const QByteArray& folderPath, const QByteArray& name, ListView& list)
+{
+    struct stat st;
+    if (::stat((folderPath + name).constData(), &st) != 0)
+        return false;
+    list.appendRow(folderPath, name, S_ISDIR(st.st_mode) ? -1 : sizeInKb(st.st_size));
+    return true;
+}

@@ -1,0 +1,86 @@
+#include "viewer/picturecache.h"
+
+#include "viewer/pictureloader.h"
+
+#include <QThreadPool>
+#include <sys/stat.h>
+
+PictureCache::PictureCache(TargetSize targetSize, int capacity)
+    : targetSize_(std::move(targetSize)), capacity_(capacity)
+{
+}
+
+PictureCache::~PictureCache()
+{
+    for (Entry& e : entries_)
+        e.picture.wait();
+}
+
+std::optional<PictureCache::Stamp> PictureCache::stampOf(const QByteArray& path)
+{
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return Stamp{qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, qint64(st.st_size)};
+}
+
+std::optional<PictureCache::Picture> PictureCache::read(const QByteArray& path, const TargetSize& targetSize)
+{
+    const std::optional<QSize> natural = pictureloader::naturalSize(path);
+    if (!natural)
+        return std::nullopt;
+    QImage image = pictureloader::decode(path, targetSize(*natural));
+    if (image.isNull())
+        return std::nullopt;
+    return Picture{*natural, std::move(image)};
+}
+
+PictureCache::Entry* PictureCache::find(const QByteArray& path, const Stamp& stamp)
+{
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        if (it->path == path && it->stamp == stamp) {
+            entries_.splice(entries_.begin(), entries_, it);
+            return &entries_.front();
+        }
+    }
+    return nullptr;
+}
+
+void PictureCache::remember(Entry entry)
+{
+    std::erase_if(entries_, [&](const Entry& e) {
+        return e.path == entry.path && e.picture.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+    entries_.push_front(std::move(entry));
+    while (int(entries_.size()) > capacity_) {
+        entries_.back().picture.wait();
+        entries_.pop_back();
+    }
+}
+
+std::optional<PictureCache::Picture> PictureCache::obtain(const QByteArray& path)
+{
+    const std::optional<Stamp> stamp = stampOf(path);
+    if (!stamp)
+        return std::nullopt;
+    if (Entry* hit = find(path, *stamp))
+        return hit->picture.get();
+    std::promise<std::optional<Picture>> done;
+    done.set_value(read(path, targetSize_));
+    Entry entry{path, *stamp, done.get_future().share()};
+    std::optional<Picture> picture = entry.picture.get();
+    remember(std::move(entry));
+    return picture;
+}
+
+void PictureCache::readAhead(const QByteArray& path)
+{
+    const std::optional<Stamp> stamp = stampOf(path);
+    if (!stamp || find(path, *stamp))
+        return;
+    auto task = std::make_shared<std::packaged_task<std::optional<Picture>()>>(
+        [path, targetSize = targetSize_] { return read(path, targetSize); });
+    Entry entry{path, *stamp, task->get_future().share()};
+    QThreadPool::globalInstance()->start([task] { (*task)(); });
+    remember(std::move(entry));
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <functional>
+#include <future>
+#include <list>
+#include <optional>
+
+// Pictures decoded at their shown size, the current one and those read
+// ahead in the background. A few entries at most; an entry whose file
+// changed on disk since it was read is read again.
+class PictureCache {
+public:
+    struct Picture {
+        QSize natural; // upright pixel size
+        QImage image;  // decoded at the shown size
+    };
+    // The shown pixel size for a picture of the given natural size.
+    using TargetSize = std::function<QSize(QSize natural)>;
+
+    explicit PictureCache(TargetSize targetSize, int capacity = 3);
+    ~PictureCache();
+
+    // The picture, from the cache or read now; nothing when the file is
+    // not a readable picture.
+    std::optional<Picture> obtain(const QByteArray& path);
+    // Starts reading the picture in the background.
+    void readAhead(const QByteArray& path);
+
+private:
+    struct Stamp {
+        qint64 modified = 0;
+        qint64 size = -1;
+        bool operator==(const Stamp&) const = default;
+    };
+    struct Entry {
+        QByteArray path;
+        Stamp stamp;
+        std::shared_future<std::optional<Picture>> picture;
+    };
+
+    static std::optional<Stamp> stampOf(const QByteArray& path);
+    static std::optional<Picture> read(const QByteArray& path, const TargetSize& targetSize);
+    Entry* find(const QByteArray& path, const Stamp& stamp);
+    void remember(Entry entry);
+
+    TargetSize targetSize_;
+    int capacity_;
+    std::list<Entry> entries_; // most recently used first
+};

@@ -1,0 +1,85 @@
+#include "viewer/picturewindow.h"
+
+#include "platform/twips.h"
+#include "viewer/pictureimage.h"
+#include "viewer/picturefit.h"
+
+const QString PictureWindow::KeyHelpText =
+    QStringLiteral("表示方法１　キーボードの↓で次のファイル") + QStringLiteral("↑で前のファイルでファイル選択後") +
+    QStringLiteral("Enter で表示") + QChar(13) + QStringLiteral("表示方法２　キーボードのスペースで次のファイル　") +
+    QStringLiteral("キーボードの無変換で前のファイル　");
+
+void CaptionLabel::setCaption(const QString& caption)
+{
+    caption_ = caption;
+    QString shown = caption;
+    setText(shown.replace(QChar(13), QChar(10)));
+}
+
+PictureWindow::PictureWindow(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("Form4"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("スライドショー"));
+    setAutoFillBackground(true);
+    setPalette(QPalette(Qt::black));
+    resize(twips::toPixelSize(8745, 7770));
+
+    image_ = new PictureImage(this);
+    image_->setSizeTwips(3015, 2175);
+    image_->movePositionTwips(3000, 1920);
+    image_->hide();
+
+    label_ = new CaptionLabel(this);
+    label_->setObjectName(QStringLiteral("Label1"));
+    label_->setGeometry(twips::toPixelRect({0, 0, 7095, 375}));
+    label_->setAutoFillBackground(true);
+    QPalette look;
+    look.setColor(QPalette::Window, QColor(255, 224, 192));
+    look.setColor(QPalette::WindowText, Qt::black);
+    label_->setPalette(look);
+    QFont small = label_->font();
+    small.setPixelSize(11);
+    label_->setFont(small);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+double PictureWindow::outerWidth() const
+{
+    return twips::fromPixels(frameGeometry().width());
+}
+
+double PictureWindow::outerHeight() const
+{
+    return twips::fromPixels(frameGeometry().height());
+}
+
+void PictureWindow::Form_Load(double mainOuterWidth, double screenWidth, double screenHeight)
+{
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(),
+                         frameGeometry().bottom() - geometry().bottom());
+    move(twips::toPixels(mainOuterWidth), 0);
+    resize(twips::toPixels(screenWidth - mainOuterWidth) - frame.left() - frame.right(),
+           twips::toPixels(screenHeight) - frame.top() - frame.bottom());
+    label_->setCaption(KeyHelpText);
+}
+
+void PictureWindow::Form_Resize()
+{
+    CenterPicture();
+}
+
+void PictureWindow::CenterPicture()
+{
+    const twips::Rect shown = image_->geometryTwips();
+    const picturefit::Position at = picturefit::CenterPicture(outerWidth(), outerHeight(), shown.width, shown.height);
+    image_->movePositionTwips(at.left, at.top);
+}
+
+void PictureWindow::resizeEvent(QResizeEvent*)
+{
+    Form_Resize();
+}

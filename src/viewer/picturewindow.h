@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+
+class PictureImage;
+
+// A label whose caption may separate its lines with a lone carriage
+// return; it shows each line on a line of its own.
+class CaptionLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    void setCaption(const QString& caption);
+    QString caption() const { return caption_; }
+
+private:
+    QString caption_;
+};
+
+// Form4: the picture window, filling the screen right of the main window.
+class PictureWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureWindow(QWidget* parent = nullptr);
+
+    static const QString KeyHelpText;
+
+    PictureImage& image() { return *image_; }
+    CaptionLabel& label() { return *label_; }
+
+    // Places the window for a main window of that outer width on a screen
+    // of that size (all in twips).
+    void Form_Load(double mainOuterWidth, double screenWidth, double screenHeight);
+    void Form_Resize();
+    // Centres Image1 by the window's outer size.
+    void CenterPicture();
+
+    double outerWidth() const;
+    double outerHeight() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    CaptionLabel* label_;
+    PictureImage* image_;
+};

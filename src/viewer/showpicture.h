@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QSize>
+#include <functional>
+
+class ListView;
+class PictureCache;
+class PictureWindow;
+
+// What showing a picture reads and drives.
+struct PictureContext {
+    std::function<bool()> isStillPictureMode; // Option2 selected
+    std::function<void()> closeVideoWindow;
+    // The picture window, created hidden when it does not exist.
+    std::function<PictureWindow&()> pictureWindow;
+    ListView& list;
+    PictureCache& cache;
+};
+
+// Shows the list's selected row in the picture window, its longer side
+// 7000 twips, centred; stops silently at the first failure. The
+// neighbouring rows' pictures are then read ahead.
+void ShowSelectedPicture(PictureContext& context);
+
+// The pixel size a picture of that natural size is shown at.
+QSize shownPixelSize(QSize natural, double devicePixelRatio);

@@ -1,0 +1,125 @@
+#include "app/mainlayout.h"
+#include "app/mainwindow.h"
+#include "support/testsupport.h"
+
+#include <QMenuBar>
+#include <QTest>
+
+using mainlayout::Geometry;
+
+namespace {
+
+Geometry layoutAt(double width, double height)
+{
+    const auto d = mainlayout::recordDistances(mainlayout::design(), 3390, 7170);
+    return mainlayout::resized(mainlayout::design(), d, width, height);
+}
+
+void compareLefts(const Geometry& g, const std::map<QString, double>& expected)
+{
+    for (const auto& [name, left] : expected)
+        QVERIFY2(qFuzzyCompare(g.at(name).left, left), qPrintable(name + QStringLiteral(" %1").arg(g.at(name).left)));
+}
+
+} // namespace
+
+class MainLayoutTest : public QObject {
+    Q_OBJECT
+private slots:
+    void recordsTheFourteenDistances()
+    {
+        const auto d = mainlayout::recordDistances(mainlayout::design(), 3390, 7170);
+        QCOMPARE(d.DriveTop, 480.0);
+        QCOMPARE(d.DirTop, 840.0);
+        QCOMPARE(d.ListTop, 2280.0);
+        QCOMPARE(d.ListHeightMargin, 3795L);
+        QCOMPARE(d.LabelBottom, 1410.0);
+        QCOMPARE(d.SliderBottom, 1410.0);
+        QCOMPARE(d.ButtonRowBottom, 570L);
+        QCOMPARE(d.IconRowBottom, 1050.0);
+        QCOMPARE(d.ButtonGap, -15.0);
+        QCOMPARE(d.IconGap, -15.0);
+        QCOMPARE(d.LabelOffset, 735.0);
+        QCOMPARE(d.DriveWidthMargin, 495.0);
+        QCOMPARE(d.DirWidthMargin, 495.0);
+        QCOMPARE(d.ListWidthMargin, 495L);
+    }
+
+    void designSizeGivesTheDesignTable()
+    {
+        const Geometry g = layoutAt(3390, 7170);
+        QCOMPARE(g.at("ListView1").height, 3375.0);
+        QCOMPARE(g.at("Label1").top, 5760.0);
+        QCOMPARE(g.at("Command1").top, 6600.0);
+        QCOMPARE(g.at("Command8").top, 6120.0);
+        compareLefts(g, {{"Command1", 247.5}, {"Command2", 1702.5}, {"Command3", 247.5}, {"Command4", 742.5},
+                         {"Command5", 1222.5}, {"Command6", 1702.5}, {"Command7", 2182.5}, {"Command8", 2662.5},
+                         {"Label1", 1327.5}, {"Slider1", 1695}, {"Drive1", 247.5}, {"Dir1", 247.5},
+                         {"ListView1", 247.5}});
+        QCOMPARE(g.at("Dir1").width, 2895.0);
+        QCOMPARE(g.at("Frame1").top, -120.0);
+    }
+
+    void widerWindowStretchesListsAndCentresRows()
+    {
+        const Geometry g = layoutAt(3390 + 1500, 7170);
+        const double W = 4890;
+        for (const char* list : {"Drive1", "Dir1", "ListView1"}) {
+            QCOMPARE(g.at(list).width, 2895.0 + 1500);
+            QCOMPARE(g.at(list).left, 247.5);
+        }
+        QCOMPARE(g.at("Command6").left, W / 2 + 7.5);
+        QCOMPARE(g.at("Command2").left, W / 2 + 7.5);
+        QCOMPARE(g.at("Slider1").left, W / 2);
+        QCOMPARE(g.at("Label1").left, W / 2 - 367.5);
+    }
+
+    void tallerWindowGrowsTheListOnly()
+    {
+        const Geometry g = layoutAt(3390, 7170 + 1000);
+        QCOMPARE(g.at("ListView1").height, 3375.0 + 1000);
+        QCOMPARE(g.at("Label1").top, 6760.0);
+        QCOMPARE(g.at("Slider1").top, 6760.0);
+        QCOMPARE(g.at("Command3").top, 7120.0);
+        QCOMPARE(g.at("Command1").top, 7600.0);
+        QCOMPARE(g.at("Drive1").top, 480.0);
+        QCOMPARE(g.at("Dir1").top, 840.0);
+    }
+
+    void tinyClientAreaGivesNoNegativeSize()
+    {
+        for (const auto& [w, h] : {std::pair{0.0, 0.0}, {300.0, 2000.0}, {100.0, 7170.0}}) {
+            const Geometry g = layoutAt(w, h);
+            for (const auto& [name, rect] : g)
+                QVERIFY2(rect.width >= 0 && rect.height >= 0, qPrintable(name));
+        }
+    }
+
+    void realWidgetsFollowTheRules()
+    {
+        testsupport::TestProgram program;
+        MainWindow& form = program.app->form1();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.client()->size(), QSize(226, 478));
+        const auto expectAt = [&form](const Geometry& g) {
+            for (const auto& [name, rect] : g) {
+                auto* widget = form.findChild<QWidget*>(name);
+                QVERIFY2(widget, qPrintable(name));
+                QCOMPARE(widget->geometry(), twips::toPixelRect(rect));
+            }
+        };
+        expectAt(layoutAt(3390, 7170));
+        // 1500 twips wider and 900 taller: 100 and 60 pixels.
+        form.resize(form.width() + 100, form.height() + 60);
+        QVERIFY(testsupport::waitFor([&] { return form.client()->width() == 326; }));
+        expectAt(layoutAt(4890, 8070));
+        form.showMinimized();
+        QTest::qWait(50);
+        form.showNormal();
+        QVERIFY(testsupport::waitFor([&] { return form.client()->width() == 326; }));
+        expectAt(layoutAt(4890, 8070));
+    }
+};
+
+QTEST_MAIN(MainLayoutTest)
+#include "tst_mainlayout.moc"

@@ -1,0 +1,178 @@
+#include "app/mainwindow.h"
+#include "playback/mediaplayer.h"
+#include "playback/videowindow.h"
+#include "search/dirlist.h"
+#include "search/drivelist.h"
+#include "search/listview.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+
+using testsupport::TestProgram;
+
+namespace {
+
+struct Write {
+    QString key, value;
+};
+
+// A program that records its settings writes from the first one on.
+struct RecordingProgram {
+    explicit RecordingProgram(MountSource mounts, const QList<QStringList>& stored = {})
+        : program(std::move(mounts), false)
+    {
+        testsupport::writeSettings(program.config.path(), stored);
+        program.app->settings().setWriteObserver([this](const QString&, const QString& key, const QString& value) {
+            writes.push_back({key, value});
+        });
+        program.app->start();
+    }
+    QString setting(const QString& key)
+    {
+        return program.app->settings().getSetting("ZOLT", "Option", key, "(NO DATA)");
+    }
+    TestProgram program;
+    std::vector<Write> writes;
+};
+
+MountSource volumes(std::vector<MountEntry> extra)
+{
+    extra.insert(extra.begin(), MountEntry{"/", "/dev/sda1", "ext4", {}});
+    return [extra] { return extra; };
+}
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void restoresTheDisplayMode_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("video");
+        QTest::newRow("no value") << QString() << true;
+        QTest::newRow("OP1") << "OP1" << true;
+        QTest::newRow("OP2") << "OP2" << false;
+        QTest::newRow("op1") << "op1" << false;
+        QTest::newRow("OP1 and a space") << "OP1 " << false;
+        QTest::newRow("empty text") << "" << false;
+    }
+    void restoresTheDisplayMode()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, video);
+        TestProgram program({}, false);
+        if (!stored.isNull())
+            testsupport::writeSettings(program.config.path(), {{"Option", "OP", stored}});
+        program.app->start();
+        QCOMPARE(program.app->form1().Option1->isChecked(), video);
+        QCOMPARE(program.app->form1().Option2->isChecked(), !video);
+    }
+
+    void loadBuildsColumnsSliderAndHiddenVideoWindow()
+    {
+        testsupport::MessageRecorder messages;
+        TestProgram program({}, false);
+        testsupport::writeSettings(program.config.path(), {{"Option", "OP", "OP2"}});
+        program.app->start();
+        MainWindow& form = program.app->form1();
+        QCOMPARE(form.pos(), QPoint(0, 0));
+        QCOMPARE(form.windowTitle(), QStringLiteral("DuvavazorUzevaz"));
+        QCOMPARE(QDir::currentPath(), QCoreApplication::applicationDirPath());
+        QCOMPARE(form.helpFile(), QStringLiteral("ruzedir.hlp"));
+        QHeaderView* header = form.ListView1->header();
+        QCOMPARE(header->count(), 3);
+        const QStringList titles = {"ファイル名", "サイズ", "フォルダ"};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(form.ListView1->model()->headerData(i, Qt::Horizontal).toString(), titles[i]);
+            QCOMPARE(header->sectionSize(i), twips::toPixels(827));
+        }
+        QCOMPARE(form.Slider1->maximum(), 3000);
+        QCOMPARE(form.Slider1->minimum(), 0);
+        QCOMPARE(form.Slider1->value(), 1500);
+        // The volume was set before the still-picture mode was restored.
+        QVERIFY(messages.texts.isEmpty());
+        VideoWindow* video = program.app->form2IfLoaded();
+        QVERIFY(video);
+        QVERIFY(!video->isVisible());
+        QCOMPARE(video->player().Volume(), -1500);
+        QCOMPARE(video->pos().x(), form.frameGeometry().width());
+    }
+
+    void closeBoxStoresTheModeAndEnds()
+    {
+        TestProgram program;
+        program.app->form1().Option2->setChecked(true);
+        program.app->form1().close();
+        QVERIFY(program.ended);
+        QCOMPARE(program.app->settings().getSetting("ZOLT", "Option", "OP"), QStringLiteral("OP2"));
+    }
+
+    void exitCommandStoresNothing()
+    {
+        TestProgram program;
+        program.app->form1().Option2->setChecked(true);
+        program.app->form1().mnuEnd_Click();
+        QVERIFY(program.ended);
+        QCOMPARE(program.app->settings().getSetting("ZOLT", "Option", "OP", "(NO DATA)"), QStringLiteral("(NO DATA)"));
+    }
+
+    void firstStartWithoutOpticalDriveWritesNoF()
+    {
+        RecordingProgram run(volumes({}));
+        QCOMPARE(run.setting("F"), QStringLiteral("(NO DATA)"));
+        QCOMPARE(run.program.app->form1().Drive1->drive(), QStringLiteral("/"));
+    }
+
+    void firstStartChoosesTheOpticalDrive()
+    {
+        testsupport::TempTree disc;
+        disc.addAll({"VIDEO_TS/"});
+        testsupport::TempTree other;
+        RecordingProgram run(volumes({{other.root(), "/dev/sdb1", "vfat", {}}, {disc.root(), "/dev/sr0", "iso9660", "DISC"}}));
+        MainWindow& form = run.program.app->form1();
+        QCOMPARE(form.Drive1->drive(), disc.root());
+        QCOMPARE(form.Dir1->path(), disc.root());
+        QCOMPARE(run.setting("F"), QStringLiteral("OK"));
+        QCOMPARE(run.setting("Drive"), disc.root());
+        QCOMPARE(run.setting("Dir"), disc.root());
+        // Drive change: Drive, Dir (old folder), then the folder list's Drive, Dir; F last.
+        QCOMPARE(run.writes.size(), size_t(5));
+        QCOMPARE(run.writes[0].key, QStringLiteral("Drive"));
+        QCOMPARE(run.writes[1].key, QStringLiteral("Dir"));
+        QVERIFY(run.writes[1].value != disc.root());
+        QCOMPARE(run.writes[2].key, QStringLiteral("Drive"));
+        QCOMPARE(run.writes[3].key, QStringLiteral("Dir"));
+        QCOMPARE(run.writes[3].value, disc.root());
+        QCOMPARE(run.writes[4].key, QStringLiteral("F"));
+    }
+
+    void laterStartRestoresDriveAndFolder()
+    {
+        testsupport::TempTree music;
+        music.addAll({"アニメ/"});
+        const QString folder = music.path("アニメ");
+        RecordingProgram run(volumes({{music.root(), "/dev/sdb1", "ext4", {}}}),
+                             {{"Option", "F", "OK"}, {"Option", "Drive", music.root()}, {"Option", "Dir", folder}});
+        MainWindow& form = run.program.app->form1();
+        QCOMPARE(form.Drive1->drive(), music.root());
+        QCOMPARE(form.Dir1->path(), folder);
+        QCOMPARE(run.setting("Dir"), folder);
+    }
+
+    void laterStartWithDeletedFolderFallsBackToTheOpticalDrive()
+    {
+        testsupport::TempTree disc;
+        RecordingProgram run(volumes({{disc.root(), "/dev/sr0", "udf", {}}}),
+                             {{"Option", "F", "OK"}, {"Option", "Drive", "/"}, {"Option", "Dir", "/no/such/folder"}});
+        QCOMPARE(run.program.app->form1().Drive1->drive(), disc.root());
+        QCOMPARE(run.writes.back().key, QStringLiteral("F"));
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"

@@ -1,0 +1,67 @@
+#include "platform/mounttable.h"
+#include "platform/nativename.h"
+#include "platform/twips.h"
+
+#include <QTest>
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+private slots:
+    void roundsHalvesToEven_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<long>("rounded");
+        QTest::newRow("0.5") << 0.5 << 0L;
+        QTest::newRow("1.5") << 1.5 << 2L;
+        QTest::newRow("2.5") << 2.5 << 2L;
+        QTest::newRow("-0.5") << -0.5 << 0L;
+        QTest::newRow("-1.5") << -1.5 << -2L;
+        QTest::newRow("2872.5") << 2872.5 << 2872L;
+        QTest::newRow("827.14") << 2895 / 3.5 << 827L;
+        QTest::newRow("2000") << 7000 / 3.5 << 2000L;
+    }
+    void roundsHalvesToEven()
+    {
+        QFETCH(double, value);
+        QFETCH(long, rounded);
+        QCOMPARE(twips::roundHalfEven(value), rounded);
+    }
+
+    void convertsTwipsAndPixels()
+    {
+        QCOMPARE(twips::toPixels(3390), 226);
+        QCOMPARE(twips::toPixels(7170), 478);
+        QCOMPARE(twips::fromPixels(226), 3390.0);
+        QCOMPARE(twips::toPixelRect({240, -120, 2895, 615}), QRect(16, -8, 193, 41));
+    }
+
+    void mountTableLeavesOutPseudoFileSystemsAndSorts()
+    {
+        const QByteArray mounts = "proc /proc proc rw 0 0\n"
+                                  "/dev/sda1 / ext4 rw 0 0\n"
+                                  "/dev/sr0 /media/taro/MY\\040DISC iso9660 ro 0 0\n"
+                                  "tmpfs /run tmpfs rw 0 0\n"
+                                  "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+                                  "/dev/sdb1 /media/taro/USB vfat rw 0 0\n";
+        const std::vector<MountEntry> entries = mounttable::parse(mounts);
+        QCOMPARE(entries.size(), size_t(3));
+        QCOMPARE(entries[0].mountPath, QStringLiteral("/"));
+        QCOMPARE(entries[1].mountPath, QStringLiteral("/media/taro/MY DISC"));
+        QVERIFY(entries[1].isOptical());
+        QVERIFY(!entries[2].isOptical());
+        QVERIFY(MountEntry({"/mnt/x", "/dev/sdc", "udf", {}}).isOptical());
+        QVERIFY(MountEntry({"/mnt/y", "/dev/cdrom1", "auto", {}}).isOptical());
+        QCOMPARE(MountEntry({"/media/d", "/dev/sr0", "iso9660", "DISC"}).displayText(), QStringLiteral("/media/d [DISC]"));
+    }
+
+    void decodesNamesForDisplay()
+    {
+        QCOMPARE(nativename::toDisplay("曲.mp3"), QStringLiteral("曲.mp3"));
+        // "曲" in Shift-JIS is 0x8B 0xC8: not UTF-8, shown decoded as Shift-JIS.
+        QCOMPARE(nativename::toDisplay(QByteArray("\x8b\xc8.mp3")), QStringLiteral("曲.mp3"));
+        QVERIFY(!nativename::toDisplay(QByteArray("\xff\xfe.mp3")).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(PlatformTest)
+#include "tst_platform.moc"

@@ -1,0 +1,129 @@
+#include "settings/settingsstore.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+namespace {
+const QString kApp = QStringLiteral("ZOLT");
+
+QString readInFreshProcess(const QString& dir, const QString& section, const QString& key)
+{
+    QProcess probe;
+    probe.start(QStringLiteral(PROBE), {QStringLiteral("get"), dir, section, key});
+    probe.waitForFinished(10000);
+    return QString::fromUtf8(QByteArray::fromHex(probe.readAllStandardOutput().trimmed()));
+}
+} // namespace
+
+class SettingsStoreTest : public QObject {
+    Q_OBJECT
+private slots:
+    void valuesRoundTripThroughAFreshProcess_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("japanese") << QStringLiteral("/home/太郎/音楽/アニメ");
+        QTest::newRow("spaces at both ends") << QStringLiteral("  padded  ");
+        QTest::newRow("backslashes") << QStringLiteral("C:\\Music\\");
+        QTest::newRow("comma") << QStringLiteral("a,b");
+        QTest::newRow("quotes") << QStringLiteral("say \"hi\" 'there'");
+        QTest::newRow("ini syntax") << QStringLiteral("k=v;c#[x]");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("marker text") << QStringLiteral("(NO DATA)");
+        QTest::newRow("at sign") << QStringLiteral("@Variant(x)");
+    }
+    void valuesRoundTripThroughAFreshProcess()
+    {
+        QFETCH(QString, value);
+        QTemporaryDir dir;
+        {
+            SettingsStore store(dir.path());
+            store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("Dir"), value);
+        }
+        QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("Dir")), value);
+    }
+
+    void missingKeyGivesTheDefault()
+    {
+        QTemporaryDir dir;
+        SettingsStore store(dir.path());
+        QCOMPARE(store.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("F"), QStringLiteral("(NO DATA)")),
+                 QStringLiteral("(NO DATA)"));
+        QCOMPARE(store.getSetting(kApp, QStringLiteral("MPFile"), QStringLiteral("mov")), QString());
+        QVERIFY(!QFile::exists(store.filePath(kApp)));
+    }
+
+    void eachWriteReachesTheFileAtOnce()
+    {
+        QTemporaryDir dir;
+        SettingsStore store(dir.path());
+        store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("OP2"));
+        QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("OP")), QStringLiteral("OP2"));
+        QVERIFY(QFile::exists(dir.path() + QStringLiteral("/ZOLT.ini")));
+    }
+
+    void heldWritesReachTheFileOnRelease()
+    {
+        QTemporaryDir dir;
+        SettingsStore store(dir.path());
+        store.holdWrites();
+        store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("Dir"), QStringLiteral("/a"));
+        store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("Dir"), QStringLiteral("/b"));
+        QCOMPARE(store.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("/b"));
+        QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("(NO DATA)"));
+        store.releaseWrites();
+        QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("/b"));
+    }
+
+    void killDuringAWriteStormLeavesAWholeFile()
+    {
+        QTemporaryDir dir;
+        for (int round = 0; round < 3; ++round) {
+            QProcess storm;
+            storm.start(QStringLiteral(PROBE), {QStringLiteral("storm"), dir.path()});
+            QVERIFY(storm.waitForReadyRead(10000));
+            QTest::qWait(150 + round * 70);
+            ::kill(pid_t(storm.processId()), SIGKILL);
+            storm.waitForFinished(5000);
+            QSettings file(dir.path() + QStringLiteral("/ZOLT.ini"), QSettings::IniFormat);
+            QCOMPARE(file.status(), QSettings::NoError);
+            const QString value = file.value(QStringLiteral("Option/Dir")).toString();
+            QVERIFY2(value.startsWith(QStringLiteral("/music/フォルダ ")) && value.endsWith(QString(200, u'x')),
+                     qPrintable(value.left(40)));
+        }
+    }
+
+    void corruptFileStartsWithDefaultsAndIsKept()
+    {
+        QTemporaryDir dir;
+        QFile garbage(dir.path() + QStringLiteral("/ZOLT.ini"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray("[Option\nOP=\"unterminated\n\x00\x01\xff\xfe[[[", 34));
+        garbage.close();
+        SettingsStore store(dir.path());
+        const QString mode = store.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("(NO DATA)"));
+        QCOMPARE(mode, QStringLiteral("(NO DATA)"));
+        QVERIFY(QFile::exists(dir.path() + QStringLiteral("/ZOLT.ini.corrupt")));
+        store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("OP1"));
+        QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("OP")), QStringLiteral("OP1"));
+    }
+
+    void unwritableStoreKeepsValuesInMemory()
+    {
+        // A settings folder that cannot exist: its parent is a file.
+        QTemporaryDir dir;
+        QFile blocker(dir.path() + QStringLiteral("/file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        SettingsStore store(blocker.fileName() + QStringLiteral("/config"));
+        store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("OP2"));
+        store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("OP1"));
+        QCOMPARE(store.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP")), QStringLiteral("OP1"));
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsStoreTest)
+#include "tst_settingsstore.moc"

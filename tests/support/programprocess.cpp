@@ -1,0 +1,81 @@
+#include "support/programprocess.h"
+
+#include "settings/settingsstore.h"
+#include "support/testsupport.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+namespace testsupport {
+
+QString run(const QString& program, const QStringList& arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    p.waitForFinished(20000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+ProgramProcess::ProgramProcess() = default;
+
+ProgramProcess::~ProgramProcess()
+{
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+bool ProgramProcess::start(const QString& workingFolder)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
+    process_.setProcessEnvironment(env);
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (!workingFolder.isEmpty())
+        process_.setWorkingDirectory(workingFolder);
+    process_.start(qEnvironmentVariable("DVZ_BINARY"), {});
+    return process_.waitForStarted(10000);
+}
+
+QString ProgramProcess::waitForWindow(const QString& title, int milliseconds)
+{
+    QString id;
+    waitFor([&] {
+        const QString pid = QString::number(process_.processId());
+        const QStringList ids = run(QStringLiteral("xdotool"),
+                                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), pid})
+                                    .split(u'\n', Qt::SkipEmptyParts);
+        for (const QString& candidate : ids) {
+            if (run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), candidate}) == title) {
+                id = candidate;
+                return true;
+            }
+        }
+        return false;
+    }, milliseconds);
+    return id;
+}
+
+QRect ProgramProcess::windowGeometry(const QString& windowId)
+{
+    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), windowId});
+    const auto number = [&info](const char* label) {
+        const QRegularExpression re(QLatin1String(label) + QStringLiteral(":\\s+(-?\\d+)"));
+        return re.match(info).captured(1).toInt();
+    };
+    return QRect(number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height"));
+}
+
+bool ProgramProcess::waitForExit(int milliseconds)
+{
+    return process_.waitForFinished(milliseconds);
+}
+
+QString ProgramProcess::setting(const QString& key)
+{
+    SettingsStore store(config_.path());
+    return store.getSetting(QStringLiteral("ZOLT"), QStringLiteral("Option"), key, QStringLiteral("(NO DATA)"));
+}
+
+} // namespace testsupport

@@ -1,0 +1,99 @@
+#include "support/testsupport.h"
+
+#include "platform/messagebox.h"
+#include "settings/settingsstore.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+TempTree::TempTree() = default;
+
+QByteArray TempTree::nativeRoot() const
+{
+    return QFile::encodeName(root());
+}
+
+void TempTree::add(const QString& relative, qint64 size)
+{
+    addBytes(QFile::encodeName(relative), size);
+}
+
+void TempTree::addAll(const QStringList& relatives)
+{
+    for (const QString& r : relatives)
+        add(r);
+}
+
+void TempTree::addBytes(const QByteArray& relative, qint64 size)
+{
+    const QByteArray full = nativeRoot() + '/' + relative;
+    if (full.endsWith('/')) {
+        QDir().mkpath(QFile::decodeName(full));
+        return;
+    }
+    const QByteArray folder = full.left(full.lastIndexOf('/'));
+    QDir().mkpath(QFile::decodeName(folder));
+    const int fd = ::open(full.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    QVERIFY2(fd >= 0, full.constData());
+    if (size > 0)
+        QVERIFY(::ftruncate(fd, size) == 0);
+    ::close(fd);
+}
+
+bool waitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+MessageRecorder::MessageRecorder()
+{
+    messagebox::setObserver([this](const QString& text, const QString& caption) {
+        texts << text;
+        captions << caption;
+    });
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    messagebox::setObserver({});
+}
+
+TestProgram::TestProgram(MountSource mounts, bool start)
+{
+    Application::Options options;
+    options.configDirectory = config.path();
+    options.mounts = mounts ? mounts : [] { return std::vector<MountEntry>{{"/", "/dev/root", "ext4", {}}}; };
+    options.preloadPlayer = false;
+    options.endProcess = [this] { ended = true; };
+    app = std::make_unique<Application>(options);
+    if (start)
+        app->start();
+}
+
+void writeSettings(const QString& configDir, const QList<QStringList>& sectionKeyValue)
+{
+    SettingsStore store(configDir);
+    for (const QStringList& skv : sectionKeyValue)
+        store.saveSetting(QStringLiteral("ZOLT"), skv[0], skv[1], skv[2]);
+}
+
+QString fixture(const QString& name)
+{
+    return qEnvironmentVariable("DVZ_FIXTURES") + u'/' + name;
+}
+
+} // namespace testsupport

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/application.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+namespace testsupport {
+
+// A temporary folder tree. Paths ending in "/" are folders; others are
+// files of the given size (sparse when large).
+class TempTree {
+public:
+    TempTree();
+    QString root() const { return dir_.path(); }
+    QByteArray nativeRoot() const;
+    QString path(const QString& relative) const { return root() + u'/' + relative; }
+    void add(const QString& relative, qint64 size = 0);
+    void addAll(const QStringList& relatives);
+    void addBytes(const QByteArray& relative, qint64 size = 0);
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Waits, processing events, until the condition holds or the time is up.
+bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000);
+
+// Records the program's message boxes instead of showing them.
+class MessageRecorder {
+public:
+    MessageRecorder();
+    ~MessageRecorder();
+    QStringList texts;
+    QStringList captions;
+};
+
+// The program with its own settings folder and a machine of one volume, "/".
+struct TestProgram {
+    explicit TestProgram(MountSource mounts = {}, bool start = true);
+    QTemporaryDir config;
+    std::unique_ptr<Application> app;
+    // Set when the program asked to end the process (it is not ended).
+    bool ended = false;
+    QString settingsFile() const { return config.path() + QStringLiteral("/ZOLT.ini"); }
+};
+
+// Writes settings into a fresh store in that folder.
+void writeSettings(const QString& configDir, const QList<QStringList>& sectionKeyValue);
+
+// The clips made by scripts/make-fixtures.sh.
+QString fixture(const QString& name);
+
+} // namespace testsupport
