@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 #include <thread>
 
 Application::Application(Options options)
@@ -44,9 +45,13 @@ void Application::start()
     form1_->Form_Load();
     form1_->show();
     if (options_.preloadPlayer) {
-        // Load the player library off the UI thread; the first clip then
-        // opens without waiting for it.
-        std::thread([] { MpvApi::get(); }).detach();
+        // Once the window is up, load the player library off the UI thread,
+        // then start the engine, so the first clip opens without waiting.
+        QTimer::singleShot(100, this, [] { std::thread([] { MpvApi::get(); }).detach(); });
+        QTimer::singleShot(500, this, [this] {
+            if (form2_)
+                form2_->player().ensureEngine();
+        });
     }
 }
 

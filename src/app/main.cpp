@@ -1,9 +1,11 @@
 #include "app/aboutwindow.h"
 #include "app/application.h"
+#include "app/benchhook.h"
 #include "app/closesignals.h"
 #include "app/mainwindow.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <clocale>
 
 int main(int argc, char* argv[])
@@ -12,10 +14,12 @@ int main(int argc, char* argv[])
     std::setlocale(LC_NUMERIC, "C"); // libmpv refuses to start under other numeric locales
     QApplication::setApplicationName(QStringLiteral("duvaVazorUzevaz"));
     QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
-    QApplication::setWindowIcon(programIcon());
     QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
     Application app({});
     app.start();
     closeWindowOnSignals(&app.form1());
+    exitWhenShownIfAsked(&app.form1());
+    // Drawing the SVG icon is left until the window is up.
+    QTimer::singleShot(0, [] { QApplication::setWindowIcon(programIcon()); });
     return qt.exec();
 }

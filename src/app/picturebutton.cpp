@@ -88,7 +88,6 @@ void PictureButton::paintWord(QPainter& painter, const QRectF& area) const
     painter.setBrush(kMagenta);
     painter.drawRoundedRect(area.adjusted(1, 1, -1, -1), 3, 3);
     QFont font = painter.font();
-    font.setBold(true);
     font.setPixelSize(std::max(8, int(area.height() * 0.55)));
     painter.setFont(font);
     painter.setPen(Qt::black);

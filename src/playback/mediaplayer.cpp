@@ -26,16 +26,11 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
     column->setContentsMargins(0, 0, 0, twips::toPixels(345));
     column->setSpacing(0);
 
-    if (VideoSurface::openGLAvailable()) {
-        surface_ = new VideoSurface(this);
-        connect(surface_, &VideoSurface::clicked, this, &MediaPlayer::togglePause);
-        column->addWidget(surface_, 1);
-    } else {
-        auto* blank = new QWidget(this);
-        blank->setAutoFillBackground(true);
-        blank->setPalette(QPalette(Qt::black));
-        column->addWidget(blank, 1);
-    }
+    // Black until the engine arrives with its picture.
+    picture_ = new QWidget(this);
+    picture_->setAutoFillBackground(true);
+    picture_->setPalette(QPalette(Qt::black));
+    column->addWidget(picture_, 1);
 
     auto* strip = new QWidget(this);
     strip->setFixedHeight(kControlStripHeight);
@@ -76,11 +71,15 @@ bool MediaPlayer::ensureEngine()
         return true;
     if (engineFailed_)
         return false;
-    engine_ = MpvEngine::create(surface_ != nullptr);
+    // OpenGL is set up only now, not while the program starts.
+    const bool withPicture = VideoSurface::openGLAvailable();
+    engine_ = MpvEngine::create(withPicture);
     if (!engine_) {
         engineFailed_ = true;
         return false;
     }
+    if (withPicture)
+        replacePictureWithSurface();
     engine_->setVolume(mpvVolume(volume_));
     connect(engine_.get(), &MpvEngine::endOfStream, this, [this] { emit EndOfStream(0); });
     if (surface_)
@@ -145,6 +144,15 @@ void MediaPlayer::setVolume(int hundredthsOfDb)
     volume_ = hundredthsOfDb;
     if (engine_)
         engine_->setVolume(mpvVolume(volume_));
+}
+
+void MediaPlayer::replacePictureWithSurface()
+{
+    surface_ = new VideoSurface(this);
+    connect(surface_, &VideoSurface::clicked, this, &MediaPlayer::togglePause);
+    layout()->replaceWidget(picture_, surface_);
+    delete picture_;
+    picture_ = surface_;
 }
 
 void MediaPlayer::togglePause()

@@ -52,10 +52,12 @@ signals:
     void EndOfStream(int result);
 
 private:
+    void replacePictureWithSurface();
     void togglePause();
     void updateSeekBar();
 
     std::unique_ptr<MpvEngine> engine_;
+    QWidget* picture_ = nullptr;
     VideoSurface* surface_ = nullptr;
     QSlider* seekBar_ = nullptr;
     QLabel* timeLabel_ = nullptr;

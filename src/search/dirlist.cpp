@@ -4,7 +4,7 @@
 #include "search/folderlisting.h"
 
 #include <QDir>
-#include <QStyle>
+#include <QPainter>
 #include <unistd.h>
 
 namespace {
@@ -28,6 +28,25 @@ QByteArray childPath(const QByteArray& folder, const QByteArray& name)
 
 constexpr int kPathRole = Qt::UserRole;
 
+// A small folder, drawn here rather than looked up in an icon theme
+// (which costs the start-up more than the whole list).
+QIcon folderIcon(bool open)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(120, 90, 20));
+    painter.setBrush(QColor(240, 200, 90));
+    painter.drawRoundedRect(QRectF(1.5, 2.5, 6, 3), 1, 1);
+    painter.drawRect(QRectF(1.5, 4.5, 13, 9));
+    if (open) {
+        painter.setBrush(QColor(255, 225, 130));
+        painter.drawPolygon(QPolygonF({QPointF(3.5, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
+    }
+    return QIcon(pixmap);
+}
+
 } // namespace
 
 DirList::DirList(std::function<QString(const QString&)> volumeOf, QWidget* parent)
@@ -38,10 +57,17 @@ DirList::DirList(std::function<QString(const QString&)> volumeOf, QWidget* paren
     refreshTimer_.setInterval(100);
     connect(&refreshTimer_, &QTimer::timeout, this, &DirList::rebuild);
     currentByVolume_[volumeOf_(path())] = path_;
+    refreshTimer_.start();
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         setNativePath(item->data(kPathRole).toByteArray());
     });
-    rebuild();
+}
+
+void DirList::showEvent(QShowEvent* event)
+{
+    if (refreshTimer_.isActive())
+        refreshNow();
+    QListWidget::showEvent(event);
 }
 
 QString DirList::path() const
@@ -95,8 +121,8 @@ void DirList::rebuild()
         if (p == "/" || p == root || p.lastIndexOf('/') < 0)
             break;
     }
-    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    static const QIcon openIcon = folderIcon(true);
+    static const QIcon closedIcon = folderIcon(false);
     int depth = 0;
     for (const QByteArray& folder : chain) {
         const QByteArray name = folder == chain.first() ? folder : folder.mid(folder.lastIndexOf('/') + 1);

@@ -33,6 +33,9 @@ public:
 signals:
     void Change();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void rebuild();
 

@@ -30,8 +30,11 @@ bool DriveList::setDrive(const QString& text)
 {
     if (text.isEmpty())
         return false;
-    reload();
-    const QString volume = volumeOf(text);
+    QString volume = volumeOf(text);
+    if (volume.isEmpty() || !QFileInfo(volume).isDir()) {
+        reload(); // volumes come and go
+        volume = volumeOf(text);
+    }
     if (volume.isEmpty() || !QFileInfo(volume).isDir())
         return false;
     const bool changed = volume != drive_;

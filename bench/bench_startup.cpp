@@ -1,0 +1,78 @@
+// Start-up time and idle memory of the program beside a bare Qt program.
+// Run under an X display (scripts/bench.sh starts one).
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+QProcessEnvironment environment(const QTemporaryDir& config, bool exitWhenShown)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", config.path());
+    if (exitWhenShown)
+        env.insert("DVZ_EXIT_WHEN_SHOWN", "1");
+    return env;
+}
+
+double medianStartMs(const char* program, int runs)
+{
+    QTemporaryDir config;
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QProcess p;
+        p.setProcessEnvironment(environment(config, true));
+        QElapsedTimer clock;
+        clock.start();
+        p.start(program, {});
+        p.waitForFinished(20000);
+        times.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// Peak resident memory (VmHWM) of the program after it has idled a while.
+long idlePeakKb(const char* program)
+{
+    QTemporaryDir config;
+    QProcess p;
+    p.setProcessEnvironment(environment(config, false));
+    p.start(program, {});
+    p.waitForStarted();
+    QThread::msleep(2500);
+    QFile status(QStringLiteral("/proc/%1/status").arg(p.processId()));
+    long kb = -1;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                kb = line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    p.kill();
+    p.waitForFinished();
+    return kb;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication qt(argc, argv);
+    const int runs = 20;
+    medianStartMs(PROGRAM, 2); // warm the caches
+    medianStartMs(BARE, 2);
+    const double program = medianStartMs(PROGRAM, runs);
+    const double bare = medianStartMs(BARE, runs);
+    std::printf("start-up to main window shown (median of %d): program %.1f ms, bare Qt %.1f ms, ratio %.2f\n",
+                runs, program, bare, program / bare);
+    const long programKb = idlePeakKb(PROGRAM);
+    const long bareKb = idlePeakKb(BARE);
+    std::printf("peak RSS when idle: program %.1f MiB, bare Qt %.1f MiB\n", programKb / 1024.0, bareKb / 1024.0);
+    return 0;
+}

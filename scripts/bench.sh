@@ -1,0 +1,11 @@
+#!/bin/bash
+# Builds and runs every benchmark under a virtual X display; prints their figures.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --build build -j"$(nproc)" >/dev/null
+run() { xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$@"; }
+for bench in build/bench/bench_*; do
+    [ -x "$bench" ] || continue
+    echo "== $(basename "$bench")"
+    run "$bench"
+done
