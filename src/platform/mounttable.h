@@ -12,6 +12,7 @@ struct MountEntry {
     QString label;     // volume label, may be empty
 
     bool isOptical() const;
+    bool operator==(const MountEntry&) const = default;
     // "path" or "path [label]"
     QString displayText() const;
 };

@@ -28,6 +28,13 @@ QByteArray childPath(const QByteArray& folder, const QByteArray& name)
 
 constexpr int kPathRole = Qt::UserRole;
 
+// Each level is indented a little, up to a limit, so a very deep folder
+// still shows its name.
+QString indent(int depth)
+{
+    return QString(std::min(depth, 12) * 2, u' ');
+}
+
 // A small folder, drawn here rather than looked up in an icon theme
 // (which costs the start-up more than the whole list).
 QIcon folderIcon(bool open)
@@ -53,6 +60,7 @@ DirList::DirList(std::function<QString(const QString&)> volumeOf, QWidget* paren
     : QListWidget(parent), volumeOf_(std::move(volumeOf)), path_(normalized(QFile::encodeName(QDir::currentPath())))
 {
     setObjectName(QStringLiteral("Dir1"));
+    setUniformItemSizes(true);
     refreshTimer_.setSingleShot(true);
     refreshTimer_.setInterval(100);
     connect(&refreshTimer_, &QTimer::timeout, this, &DirList::rebuild);
@@ -126,7 +134,7 @@ void DirList::rebuild()
     int depth = 0;
     for (const QByteArray& folder : chain) {
         const QByteArray name = folder == chain.first() ? folder : folder.mid(folder.lastIndexOf('/') + 1);
-        auto* item = new QListWidgetItem(openIcon, QString(depth++ * 2, u' ') + nativename::toDisplay(name), this);
+        auto* item = new QListWidgetItem(openIcon, indent(depth++) + nativename::toDisplay(name), this);
         item->setData(kPathRole, folder);
     }
     setCurrentRow(count() - 1);
@@ -136,7 +144,7 @@ void DirList::rebuild()
         const QByteArray child = childPath(path_, e.name);
         if (e.kind == folderlisting::Entry::Kind::Folder ||
             (e.kind == folderlisting::Entry::Kind::Unknown && folderlisting::isFolder(child))) {
-            auto* item = new QListWidgetItem(closedIcon, QString(depth * 2, u' ') + nativename::toDisplay(e.name), this);
+            auto* item = new QListWidgetItem(closedIcon, indent(depth) + nativename::toDisplay(e.name), this);
             item->setData(kPathRole, child);
         }
     }

@@ -30,11 +30,8 @@ bool DriveList::setDrive(const QString& text)
 {
     if (text.isEmpty())
         return false;
-    QString volume = volumeOf(text);
-    if (volume.isEmpty() || !QFileInfo(volume).isDir()) {
-        reload(); // volumes come and go
-        volume = volumeOf(text);
-    }
+    reload(); // volumes come and go
+    const QString volume = volumeOf(text);
     if (volume.isEmpty() || !QFileInfo(volume).isDir())
         return false;
     const bool changed = volume != drive_;
@@ -53,7 +50,10 @@ void DriveList::showPopup()
 
 void DriveList::reload()
 {
-    volumes_ = source_();
+    std::vector<MountEntry> volumes = source_();
+    if (volumes == volumes_ && count() == int(volumes_.size()))
+        return;
+    volumes_ = std::move(volumes);
     const QSignalBlocker quiet(this);
     clear();
     for (const MountEntry& v : volumes_)

@@ -57,6 +57,9 @@ QSettings& SettingsStore::open(const QString& app)
 QString SettingsStore::getSetting(const QString& app, const QString& section, const QString& key,
                                   const QString& defaultValue)
 {
+    const auto held = held_.find({app, section + u'/' + key});
+    if (held != held_.end())
+        return held->second;
     const QVariant value = open(app).value(section + u'/' + key);
     if (!value.isValid())
         return defaultValue;
@@ -71,15 +74,20 @@ void SettingsStore::saveSetting(const QString& app, const QString& section, cons
 {
     if (observer_)
         observer_(section, key, value);
-    QSettings& file = open(app);
     const QString path = section + u'/' + key;
     if (holdDepth_ > 0) {
-        const QVariant old = file.value(path);
-        if (old.isValid() && old.userType() == QMetaType::QString && old.toString() == value)
-            return;
-        file.setValue(path, value);
+        // Held apart from the file's object, which would write itself out
+        // at the next turn of the event loop.
+        const QVariant stored = open(app).value(path);
+        const bool unchanged = stored.userType() == QMetaType::QString && stored.toString() == value;
+        if (unchanged)
+            held_.erase({app, path});
+        else
+            held_[{app, path}] = value;
         return;
     }
+    held_.erase({app, path});
+    QSettings& file = open(app);
     file.setValue(path, value);
     sync(app, file);
 }
@@ -97,6 +105,9 @@ void SettingsStore::releaseWrites()
 
 void SettingsStore::flush()
 {
+    for (const auto& [where, value] : held_)
+        open(where.first).setValue(where.second, value);
+    held_.clear();
     for (auto& [app, file] : files_)
         sync(app, *file);
 }

@@ -53,6 +53,7 @@ private:
     std::map<QString, std::unique_ptr<QSettings>> files_;
     std::map<QString, bool> reportedWriteError_;
     int holdDepth_ = 0;
+    std::map<std::pair<QString, QString>, QString> held_; // (app, section/key) -> value
     WriteObserver observer_;
 };
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTest>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -34,12 +35,11 @@ void TempTree::addAll(const QStringList& relatives)
 void TempTree::addBytes(const QByteArray& relative, qint64 size)
 {
     const QByteArray full = nativeRoot() + '/' + relative;
-    if (full.endsWith('/')) {
-        QDir().mkpath(QFile::decodeName(full));
+    // Folders are made from the bytes, so names that are not UTF-8 work too.
+    for (qsizetype slash = full.indexOf('/', 1); slash > 0; slash = full.indexOf('/', slash + 1))
+        ::mkdir(full.left(slash).constData(), 0755);
+    if (full.endsWith('/'))
         return;
-    }
-    const QByteArray folder = full.left(full.lastIndexOf('/'));
-    QDir().mkpath(QFile::decodeName(folder));
     const int fd = ::open(full.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
     QVERIFY2(fd >= 0, full.constData());
     if (size > 0)

@@ -1,0 +1,222 @@
+#include "app/mainwindow.h"
+#include "search/dirlist.h"
+#include "search/folderwalk.h"
+#include "search/listview.h"
+#include "search/typefilter.h"
+#include "support/testsupport.h"
+
+#include <QRadioButton>
+#include <QTest>
+#include <unistd.h>
+
+using testsupport::TempTree;
+using testsupport::TestProgram;
+
+namespace {
+
+// Runs the program's walk over the tree, as a search does before presenting.
+QStringList walk(Application& app, const QByteArray& root)
+{
+    app.FoundCount = 0;
+    ListView& list = *app.form1().ListView1;
+    list.clearRows();
+    app.WalkFolder(root);
+    QStringList names;
+    for (int i = 1; i <= list.count(); ++i)
+        names << list.rowText(i);
+    return names;
+}
+
+QStringList rowTexts(ListView& list, int row)
+{
+    return {list.rows().text(row - 1, 0), list.rows().text(row - 1, 1), list.rows().text(row - 1, 2)};
+}
+
+} // namespace
+
+class WalkTest : public QObject {
+    Q_OBJECT
+private slots:
+    void backslashRule()
+    {
+        QCOMPARE(AddBackslash(QByteArray("/music")), QByteArray("/music/"));
+        QCOMPARE(AddBackslash(QByteArray("/")), QByteArray("/"));
+        QCOMPARE(AddBackslash(QByteArray()), QByteArray("/"));
+        QCOMPARE(AddBackslash(QStringLiteral("/音楽")), QStringLiteral("/音楽/"));
+    }
+
+    void wildcardRule_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("upper") << "SONG.MP3" << "*.MP3" << true;
+        QTest::newRow("double extension") << "SONG.MP3.TXT" << "*.MP3" << false;
+        QTest::newRow("only extension") << ".MP3" << "*.MP3" << true;
+        QTest::newRow("wav is not wave") << "CLIP.WAV" << "*.WAVE" << false;
+        QTest::newRow("wave") << "CLIP.WAVE" << "*.WAVE" << true;
+        QTest::newRow("mpeg is not mpg") << "SONG.MPEG" << "*.MPG" << false;
+        QTest::newRow("star in the middle") << "ABCXYZ" << "A*Z" << true;
+        QTest::newRow("two stars") << "A.B.C" << "*.*" << true;
+        QTest::newRow("literal") << "FILE" << "FILE" << true;
+        QTest::newRow("backtracking") << "AXBXC" << "*X*C" << true;
+    }
+    void wildcardRule()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, pattern);
+        QFETCH(bool, matches);
+        QCOMPARE(wildcardMatch(name, pattern), matches);
+    }
+
+    void filterAdmitsCheckedTypesOfTheMode()
+    {
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"SONG.MP3", "b/song.mp3", "c/Song.Mp3", "song.mp3.txt", ".mp3", "clip.wav", "clip.wave",
+                     "photo.jpg", "Live.mp3/inside.mpeg"});
+        QStringList rows = walk(*program.app, tree.nativeRoot());
+        QCOMPARE(rows, QStringList({".mp3", "clip.wave", "Live.mp3", "SONG.MP3", "song.mp3", "Song.Mp3", "inside.mpeg"}));
+        QCOMPARE(program.app->FoundCount, 7L);
+        ListView& list = *program.app->form1().ListView1;
+        QCOMPARE(rowTexts(list, 3), QStringList({"Live.mp3", "フォルダ", tree.root() + "/"}));
+        QCOMPARE(list.fullPath(7), QFile::encodeName(tree.path("Live.mp3/inside.mpeg")));
+
+        program.app->form1().Option2->setChecked(true);
+        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"photo.jpg"}));
+    }
+
+    void rowsShowSizesInKilobytes()
+    {
+        TestProgram program;
+        TempTree tree;
+        const QList<std::pair<const char*, qint64>> files = {{"a0.mp3", 0},    {"a1.mp3", 1},          {"a2.mp3", 1024},
+                                                             {"a3.mp3", 1025}, {"a4.mp3", 1048576},    {"a5.mp3", 5LL << 30}};
+        for (const auto& [name, size] : files)
+            tree.add(QLatin1String(name), size);
+        walk(*program.app, tree.nativeRoot());
+        ListView& list = *program.app->form1().ListView1;
+        const QStringList sizes = {"0KB", "1KB", "1KB", "2KB", "1024KB", "5242880KB"};
+        for (int i = 0; i < sizes.size(); ++i)
+            QCOMPARE(list.rows().text(i, 1), sizes[i]);
+    }
+
+    void walksFoldersAfterTheirParentsEntries()
+    {
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"a1.mp3", "B/b1.mp3", "a2.mp3", "C/c1.mp3", "C/D/d1.mp3"});
+        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"a1.mp3", "a2.mp3", "b1.mp3", "c1.mp3", "d1.mp3"}));
+        // The folder list ends at the last folder entered, and "Dir" with it.
+        QCOMPARE(program.app->form1().Dir1->path(), tree.path("C/D"));
+        QCOMPARE(program.app->settings().getSetting("ZOLT", "Option", "Dir"), tree.path("C/D"));
+    }
+
+    void listingIsInNaturalOrder()
+    {
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"track10.mp3", "Track2.mp3", "track1.mp3", "アニメ.mp3"});
+        QCOMPARE(walk(*program.app, tree.nativeRoot()),
+                 QStringList({"track1.mp3", "Track2.mp3", "track10.mp3", "アニメ.mp3"}));
+    }
+
+    void cancelBeforeTheWalkListsNothing()
+    {
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"a.mp3", "sub/b.mp3"});
+        const QString before = program.app->form1().Dir1->path();
+        program.app->CancelFlag = true;
+        QVERIFY(walk(*program.app, tree.nativeRoot()).isEmpty());
+        QCOMPARE(program.app->form1().Dir1->path(), before);
+    }
+
+    void cancelDuringTheSecondSubfolderFinishesItsListingOnly()
+    {
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"s1/a.mp3", "s2/b1.mp3", "s2/b2.mp3", "s2/deeper/c.mp3", "s3/d.mp3"});
+        DirList& folders = *program.app->form1().Dir1;
+        // The user's Cancel arrives while the second subfolder is being listed.
+        connect(&folders, &DirList::Change, this, [&] {
+            if (folders.path() == tree.path("s2"))
+                program.app->CancelFlag = true;
+        });
+        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"a.mp3", "b1.mp3", "b2.mp3"}));
+    }
+
+    void hiddenEntriesAreFound()
+    {
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({".hidden.mp3", ".secret/x.mp3", "..x/y.mp3"});
+        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({".hidden.mp3", "y.mp3", "x.mp3"}));
+    }
+
+    void vanishedAndDanglingEntriesAreSkipped()
+    {
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"a/1.mp3", "b/2.mp3", "c/3.mp3"});
+        QVERIFY(::symlink("/no/such/target.mp3", QFile::encodeName(tree.path("dangling.mp3")).constData()) == 0);
+        DirList& folders = *program.app->form1().Dir1;
+        connect(&folders, &DirList::Change, this, [&] {
+            if (folders.path() == tree.path("a"))
+                QDir(tree.path("b")).removeRecursively();
+        });
+        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"1.mp3", "3.mp3"}));
+        QCOMPARE(program.app->FoundCount, 2L);
+    }
+
+    void unreadableFolderContributesNothing()
+    {
+        if (::geteuid() == 0)
+            QSKIP("every folder is readable to root");
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"locked/a.mp3", "open/b.mp3"});
+        QFile::setPermissions(tree.path("locked"), QFileDevice::Permissions());
+        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"b.mp3"}));
+        QFile::setPermissions(tree.path("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void linkLoopsEnd()
+    {
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"a/song.mp3"});
+        QVERIFY(::symlink("..", QFile::encodeName(tree.path("a/up")).constData()) == 0);
+        QVERIFY(::symlink(".", QFile::encodeName(tree.path("a/self")).constData()) == 0);
+        const QStringList rows = walk(*program.app, tree.nativeRoot());
+        QCOMPARE(rows.count(QStringLiteral("song.mp3")), 1);
+    }
+
+    void nonUtf8NamesKeepTheirBytes()
+    {
+        TestProgram program;
+        TempTree tree;
+        const QByteArray shiftJis("\x8b\xc8.mp3"); // "曲.mp3" in Shift-JIS
+        tree.addBytes("\x83\x5f/" + shiftJis, 2048);
+        walk(*program.app, tree.nativeRoot());
+        ListView& list = *program.app->form1().ListView1;
+        QCOMPARE(list.count(), 1);
+        QCOMPARE(list.rowText(1), QStringLiteral("曲.mp3"));
+        QCOMPARE(list.fullPath(1), tree.nativeRoot() + "/\x83\x5f/" + shiftJis);
+        QVERIFY(QFile::exists(QFile::decodeName(list.fullPath(1))) || ::access(list.fullPath(1).constData(), F_OK) == 0);
+    }
+
+    void deepTreesDoNotOverflow()
+    {
+        TestProgram program;
+        TempTree tree;
+        QString deep;
+        for (int i = 0; i < 1500; ++i)
+            deep += QStringLiteral("d/");
+        tree.add(deep + QStringLiteral("bottom.mp3"));
+        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"bottom.mp3"}));
+    }
+};
+
+QTEST_MAIN(WalkTest)
+#include "tst_walk.moc"
