@@ -1,0 +1,133 @@
+// The program's folder walk beside find(1) on the same tree, its memory per
+// row, its longest pause between event-processing points, and the list
+// with a million rows.
+#include "app/application.h"
+#include "app/mainwindow.h"
+#include "benchtree.h"
+#include "playback/playcommands.h"
+#include "search/listview.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+long rssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+std::pair<double, long> timeFind(const QByteArray& root)
+{
+    QStringList args = {QString::fromUtf8(root), "("};
+    const char* patterns[] = {"avi", "ra", "ram", "mpg", "mpeg", "qt", "mov", "dat", "wave", "mp3", "rm"};
+    for (const char* p : patterns) {
+        if (args.size() > 2)
+            args << "-o";
+        args << "-iname" << QStringLiteral("*.") + QLatin1String(p);
+    }
+    args << ")" << "-printf" << "%s %h %f\\n";
+    QProcess find;
+    QElapsedTimer clock;
+    clock.start();
+    find.start("find", args);
+    find.waitForFinished(-1);
+    const double ms = clock.nsecsElapsed() / 1e6;
+    return {ms, find.readAllStandardOutput().count('\n')};
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication qt(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const QByteArray root = benchTree();
+    QTemporaryDir config;
+    Application::Options options;
+    options.configDirectory = config.path();
+    options.preloadPlayer = false;
+    Application app(options);
+    app.start();
+    ListView& list = *app.form1().ListView1;
+
+    // Longest pause between two event-processing points while walking.
+    QElapsedTimer sinceEvents;
+    double longestGapMs = 0;
+    bool walking = false;
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&] {
+        if (walking)
+            longestGapMs = std::max(longestGapMs, sinceEvents.nsecsElapsed() / 1e6);
+        sinceEvents.restart();
+    });
+
+    std::vector<double> walks, finds;
+    long rows = 0, found = 0, rssPerRow = 0;
+    for (int run = 0; run < 5; ++run) {
+        list.clearRows();
+        const long before = rssKb();
+        app.FoundCount = 0;
+        QElapsedTimer clock;
+        clock.start();
+        sinceEvents.start();
+        walking = true;
+        app.WalkFolder(root);
+        walking = false;
+        walks.push_back(clock.nsecsElapsed() / 1e6);
+        rows = list.count();
+        if (run == 0)
+            rssPerRow = (rssKb() - before) * 1024 / std::max(1L, rows);
+        const auto [ms, lines] = timeFind(root);
+        finds.push_back(ms);
+        found = lines;
+    }
+    const double walk = median(walks), find = median(finds);
+    std::printf("walk of the tree (median of 5): program %.0f ms, find %.0f ms, ratio %.2f\n", walk, find, walk / find);
+    std::printf("rows found: program %ld, find %ld%s\n", rows, found, rows == found ? " (agree)" : " (DISAGREE)");
+    std::printf("memory: %ld bytes of resident memory per row\n", rssPerRow);
+    std::printf("longest pause between event-processing points: %.1f ms\n", longestGapMs);
+
+    // A million rows: fill, select the last, step, clear.
+    QElapsedTimer clock;
+    clock.start();
+    list.clearRows();
+    for (int i = 0; i < 1000000; ++i)
+        list.appendRow("/music/album/", "clip" + QByteArray::number(i) + ".mp3", i);
+    list.count();
+    qt.processEvents();
+    const double fill = clock.nsecsElapsed() / 1e6;
+    clock.restart();
+    list.select(1000000);
+    list.EnsureVisible(1000000);
+    qt.processEvents();
+    const double last = clock.nsecsElapsed() / 1e6;
+    clock.restart();
+    for (int i = 0; i < 1000; ++i)
+        SelectNextRow(list);
+    const double steps = clock.nsecsElapsed() / 1e6;
+    clock.restart();
+    list.clearRows();
+    qt.processEvents();
+    const double clear = clock.nsecsElapsed() / 1e6;
+    std::printf("1,000,000 rows: fill %.0f ms, select and show the last %.1f ms, 1,000 SelectNextRow %.1f ms, clear %.0f ms\n",
+                fill, last, steps, clear);
+    return 0;
+}

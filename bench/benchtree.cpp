@@ -1,0 +1,63 @@
+#include "benchtree.h"
+
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void touch(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+    if (fd >= 0) {
+        [[maybe_unused]] const auto written = ::write(fd, "x", 1);
+        ::close(fd);
+    }
+}
+
+const char* const kExtensions[] = {"avi", "RA", "ram", "Mpg", "mpeg", "qt", "MOV", "dat", "wave", "mp3", "rm",
+                                   "jpg", "BMP", "gif", "txt", "wav", "doc", "png", "mp4", "flac"};
+
+} // namespace
+
+QByteArray benchTree()
+{
+    const QByteArray root = "/tmp/duvavazoruzevaz-bench-tree";
+    const QByteArray done = root + "/.complete-v1";
+    if (QFile::exists(QString::fromUtf8(done)))
+        return root;
+    std::printf("making the benchmark tree under %s…\n", root.constData());
+    std::fflush(stdout);
+    QDir(QString::fromUtf8(root)).removeRecursively();
+    ::mkdir(root.constData(), 0755);
+    int folders = 0;
+    unsigned seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int a = 0; a < 20; ++a) {
+        const QByteArray top = root + "/アーティスト" + QByteArray::number(a);
+        ::mkdir(top.constData(), 0755);
+        ++folders;
+        for (int b = 0; b < 10; ++b) {
+            const QByteArray album = top + (b == 3 ? "/Live" + QByteArray::number(b) + ".mp3" : "/album " + QByteArray::number(b));
+            ::mkdir(album.constData(), 0755);
+            ++folders;
+            for (int c = 0; c < 99; ++c) {
+                const QByteArray disc = album + "/disc" + QByteArray::number(c);
+                ::mkdir(disc.constData(), 0755);
+                ++folders;
+                for (int f = 0; f < 10; ++f)
+                    touch(disc + "/曲 " + QByteArray::number(f) + "." + kExtensions[next() % 20]);
+            }
+        }
+    }
+    const QByteArray big = root + "/big";
+    ::mkdir(big.constData(), 0755);
+    for (int f = 0; f < 10000; ++f)
+        touch(big + "/clip" + QByteArray::number(f) + "." + kExtensions[next() % 20]);
+    touch(done);
+    std::printf("%d folders\n", folders + 1);
+    return root;
+}
