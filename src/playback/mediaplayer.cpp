@@ -100,6 +100,8 @@ bool MediaPlayer::setFileName(const QByteArray& path, QString* error)
             *error = QStringLiteral("empty playlist");
         return false;
     }
+    if (surface_)
+        surface_->ensureAttached();
     if (!engine_->open(entries, error))
         return false;
     fileName_ = path;
@@ -151,6 +153,7 @@ void MediaPlayer::replacePictureWithSurface()
     surface_ = new VideoSurface(this);
     connect(surface_, &VideoSurface::clicked, this, &MediaPlayer::togglePause);
     layout()->replaceWidget(picture_, surface_);
+    surface_->setVisible(!picture_->isHidden()); // now, not at the next turn of the event loop
     delete picture_;
     picture_ = surface_;
 }

@@ -16,6 +16,9 @@ std::unique_ptr<MpvEngine> MpvEngine::create(bool videoOutput)
         return nullptr;
     const std::pair<const char*, const char*> options[] = {
         {"vo", videoOutput ? "libmpv" : "null"},
+        // Pictures only once a render context exists (the window was shown);
+        // until then clips play their sound.
+        {"vid", "no"},
         {"config", "no"},
         {"terminal", "no"},
         {"idle", "yes"},
@@ -30,8 +33,10 @@ std::unique_ptr<MpvEngine> MpvEngine::create(bool videoOutput)
         {"cover-art-auto", "no"},
         // Without a sound device, play on in real time with the null output.
         {"audio-fallback-to-null", "yes"},
-        {"ao-null-buffer", "0.02"},
-        {"audio-buffer", "0.05"},
+        // Small buffers so clips end on time with the null output; smaller
+        // ones fail low-rate streams such as RealAudio's 8 kHz.
+        {"ao-null-buffer", "0.1"},
+        {"audio-buffer", "0.1"},
         // Exact gain at low volumes.
         {"audio-format", "float"},
     };
@@ -91,6 +96,9 @@ void MpvEngine::handleEvent(const mpv_event& event)
         if (openState_ == OpenState::Waiting)
             openState_ = OpenState::Started;
         break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        pendingSeek_.reset();
+        break;
     case MPV_EVENT_FILE_LOADED:
         loaded_ = true;
         if (openState_ == OpenState::Started)
@@ -108,6 +116,7 @@ void MpvEngine::handleEvent(const mpv_event& event)
             break;
         }
         loaded_ = false;
+        pendingSeek_.reset();
         if (end->reason == MPV_END_FILE_REASON_EOF && --entriesLeft_ == 0)
             emit endOfStream();
         break;
@@ -128,6 +137,7 @@ bool MpvEngine::open(const QList<QByteArray>& paths, QString* error, double time
     }
     drainEvents(); // settle what happened before this open
     openState_ = OpenState::Waiting;
+    pendingSeek_.reset();
     entriesLeft_ = int(paths.size());
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const char* args[] = {"loadfile", paths[i].constData(), i == 0 ? "replace" : "append", nullptr};
@@ -168,6 +178,9 @@ double MpvEngine::duration() const
 
 double MpvEngine::position() const
 {
+    // A seek takes a moment; until it is done the position is its target.
+    if (pendingSeek_)
+        return *pendingSeek_;
     double value = 0;
     if (api_.get_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &value) < 0)
         return 0;
@@ -179,7 +192,10 @@ bool MpvEngine::setPosition(double seconds)
     // mpv would clamp a negative position to 0 without complaint.
     if (seconds < 0 || !loaded_)
         return false;
-    return api_.set_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) >= 0;
+    if (api_.set_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) < 0)
+        return false;
+    pendingSeek_ = seconds;
+    return true;
 }
 
 void MpvEngine::play()
@@ -265,10 +281,7 @@ void MpvEngine::reportSwap()
         api_.render_context_report_swap(render_);
 }
 
-void MpvEngine::reloadVideo()
+void MpvEngine::setVideoEnabled(bool on)
 {
-    if (!loaded_)
-        return;
-    const char* args[] = {"video-reload", nullptr};
-    api_.command(handle_, args);
+    api_.set_property_string(handle_, "vid", on ? "auto" : "no");
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct MpvApi;
 struct mpv_handle;
@@ -50,8 +51,8 @@ public:
     void freeRenderContext();
     void render(int fbo, int width, int height);
     void reportSwap();
-    // Brings the picture back after a render context arrived mid-clip.
-    void reloadVideo();
+    // Video tracks are played only while a render context takes them.
+    void setVideoEnabled(bool on);
 
 signals:
     // A clip played to its natural end.
@@ -76,5 +77,6 @@ private:
     OpenState openState_ = OpenState::Idle;
     QString openError_;
     bool loaded_ = false;
+    std::optional<double> pendingSeek_;
     int entriesLeft_ = 0;
 };

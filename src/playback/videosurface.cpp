@@ -50,6 +50,12 @@ void VideoSurface::setEngine(MpvEngine* engine)
         attach();
 }
 
+void VideoSurface::ensureAttached()
+{
+    if (!attached_ && engine_ && isVisible())
+        grabFramebuffer(); // initialises the GL context, and with it initializeGL()
+}
+
 void VideoSurface::initializeGL()
 {
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &VideoSurface::detach);
@@ -66,13 +72,14 @@ void VideoSurface::attach()
         &procAddress, nullptr, [this] { update(); }, [this] { drawFrameNow(); });
     doneCurrent();
     if (attached_)
-        engine_->reloadVideo();
+        engine_->setVideoEnabled(true);
 }
 
 void VideoSurface::detach()
 {
     if (!attached_ || !engine_)
         return;
+    engine_->setVideoEnabled(false);
     makeCurrent();
     engine_->freeRenderContext();
     doneCurrent();

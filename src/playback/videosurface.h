@@ -16,6 +16,10 @@ public:
     // The engine to draw; may arrive before or after the GL set-up.
     void setEngine(MpvEngine* engine);
 
+    // Sets up OpenGL and the render context now if the widget is shown but
+    // has not drawn yet, so the next clip opens with its picture.
+    void ensureAttached();
+
     // True when this platform can draw OpenGL at all.
     static bool openGLAvailable();
 

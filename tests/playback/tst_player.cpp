@@ -1,0 +1,147 @@
+#include "playback/mediaplayer.h"
+#include "playback/videowindow.h"
+#include "support/programprocess.h"
+#include "support/testsupport.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <clocale>
+
+using testsupport::fixture;
+
+namespace {
+QByteArray clip(const char* name)
+{
+    return QFile::encodeName(fixture(QLatin1String(name)));
+}
+} // namespace
+
+class PlayerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        std::setlocale(LC_NUMERIC, "C");
+        window = new VideoWindow();
+        long width = 0;
+        float height = 0;
+        window->Form_Load(0, width, height);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(window->player().ensureEngine());
+    }
+    void cleanupTestCase() { delete window; }
+
+    void refusesWhatCannotPlay_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("missing") << clip("no-such-clip.mpg");
+        QTest::newRow("zero bytes") << clip("empty.mp3");
+        QTest::newRow("folder") << QFile::encodeName(qEnvironmentVariable("DVZ_FIXTURES"));
+        QTest::newRow("text") << clip("notes.mpg");
+    }
+    void refusesWhatCannotPlay()
+    {
+        QFETCH(QByteArray, path);
+        MediaPlayer& player = window->player();
+        QSignalSpy ends(&player, &MediaPlayer::EndOfStream);
+        QString error;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!player.setFileName(path, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(clock.elapsed() < 3000);
+        QTest::qWait(300);
+        QCOMPARE(ends.count(), 0); // a broken file never ends "naturally"
+    }
+
+    void durationIsKnownAtOnceAndPositionsAreChecked()
+    {
+        MediaPlayer& player = window->player();
+        QVERIFY(player.setFileName(clip("long.mpg")));
+        QVERIFY(qAbs(player.Duration() - 60.0) < 0.2);
+        QVERIFY(!player.setCurrentPosition(-0.5));
+        QVERIFY(player.setCurrentPosition(10));
+        QTest::qWait(100);
+        QVERIFY(player.CurrentPosition() >= 9.9);
+        player.Stop();
+        QVERIFY(testsupport::waitFor([&] { return player.CurrentPosition() < 0.5; }, 2000));
+    }
+
+    void endOfStreamFiresOnceAtTheEnd()
+    {
+        MediaPlayer& player = window->player();
+        QSignalSpy ends(&player, &MediaPlayer::EndOfStream);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(player.setFileName(clip("short.wave")));
+        player.Play();
+        QVERIFY(ends.wait(3000));
+        const qint64 played = clock.elapsed();
+        QVERIFY2(played > 350 && played < 1500, qPrintable(QString::number(played)));
+        QTest::qWait(300);
+        QCOMPARE(ends.count(), 1);
+    }
+
+    void positionPastTheEndEndsTheClip()
+    {
+        MediaPlayer& player = window->player();
+        QSignalSpy ends(&player, &MediaPlayer::EndOfStream);
+        QVERIFY(player.setFileName(clip("clip.mpg")));
+        player.setCurrentPosition(player.Duration() + 1);
+        QVERIFY(ends.wait(3000));
+    }
+
+    void volumeMapsHundredthsOfADecibel()
+    {
+        QCOMPARE(MediaPlayer::mpvVolume(0), 100.0);
+        QVERIFY(qAbs(MediaPlayer::mpvVolume(-1500) - 56.23) < 0.01);
+        QVERIFY(qAbs(MediaPlayer::mpvVolume(-3000) - 31.62) < 0.01);
+        window->player().setVolume(-3000);
+        QCOMPARE(window->player().Volume(), -3000);
+    }
+
+    void everyListedTypePlays_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        for (const char* name : {"clip.avi", "clip.mpg", "clip.mpeg", "clip.dat", "clip.mov", "clip.qt", "song.mp3",
+                                 "sound.wave", "clip.rm", "sound.ra", "list.ram"})
+            QTest::newRow(name) << clip(name);
+    }
+    void everyListedTypePlays()
+    {
+        QFETCH(QByteArray, path);
+        MediaPlayer& player = window->player();
+        QSignalSpy ends(&player, &MediaPlayer::EndOfStream);
+        QVERIFY(player.setFileName(path));
+        player.Play();
+        // RealAudio 1.0 carries no time stamps: it shows as played to its end.
+        if (path.endsWith(".ra"))
+            QVERIFY(ends.wait(4000));
+        else
+            QVERIFY(testsupport::waitFor([&] { return player.CurrentPosition() > 0.1; }, 3000));
+    }
+
+    void showsTheClipsPicture()
+    {
+        MediaPlayer& player = window->player();
+        QVERIFY(player.setFileName(clip("long.mpg")));
+        player.setCurrentPosition(5);
+        QTest::qWait(500);
+        const QString shot = QDir::current().filePath(QStringLiteral("video-window.png"));
+        testsupport::run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), shot});
+        const QImage screen(shot);
+        QVERIFY(!screen.isNull());
+        // testsrc draws coloured bars: the centre of the picture is not black.
+        const QPoint centre = window->mapToGlobal(player.geometry().center() - QPoint(0, 20));
+        const QColor colour = screen.pixelColor(centre);
+        QVERIFY2(colour.red() + colour.green() + colour.blue() > 60, qPrintable(colour.name()));
+    }
+
+private:
+    VideoWindow* window = nullptr;
+};
+
+QTEST_MAIN(PlayerTest)
+#include "tst_player.moc"
