@@ -27,6 +27,9 @@ bool loadInto(MpvApi& api)
            resolve(library, "mpv_set_option_string", api.set_option_string) &&
            resolve(library, "mpv_set_property", api.set_property) &&
            resolve(library, "mpv_set_property_string", api.set_property_string) &&
+           resolve(library, "mpv_set_property_async", api.set_property_async) &&
+           resolve(library, "mpv_command_async", api.command_async) &&
+           resolve(library, "mpv_observe_property", api.observe_property) &&
            resolve(library, "mpv_get_property", api.get_property) &&
            resolve(library, "mpv_command", api.command) &&
            resolve(library, "mpv_wait_event", api.wait_event) &&

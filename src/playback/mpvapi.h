@@ -14,6 +14,9 @@ struct MpvApi {
     decltype(&mpv_set_option_string) set_option_string;
     decltype(&mpv_set_property) set_property;
     decltype(&mpv_set_property_string) set_property_string;
+    decltype(&mpv_set_property_async) set_property_async;
+    decltype(&mpv_command_async) command_async;
+    decltype(&mpv_observe_property) observe_property;
     decltype(&mpv_get_property) get_property;
     decltype(&mpv_command) command;
     decltype(&mpv_wait_event) wait_event;

@@ -6,6 +6,11 @@
 #include <QMetaObject>
 #include <sys/stat.h>
 
+namespace {
+// Observed properties, by their reply ids.
+enum : uint64_t { kTimePos = 1, kDuration, kPause };
+} // namespace
+
 std::unique_ptr<MpvEngine> MpvEngine::create(bool videoOutput)
 {
     const MpvApi* api = MpvApi::get();
@@ -47,6 +52,9 @@ std::unique_ptr<MpvEngine> MpvEngine::create(bool videoOutput)
         return nullptr;
     }
     std::unique_ptr<MpvEngine> engine(new MpvEngine(*api, handle));
+    api->observe_property(handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    api->observe_property(handle, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    api->observe_property(handle, kPause, "pause", MPV_FORMAT_FLAG);
     api->set_wakeup_callback(handle, &MpvEngine::onWakeup, engine.get());
     return engine;
 }
@@ -89,12 +97,34 @@ void MpvEngine::drainEvents(double firstTimeout)
     }
 }
 
+void MpvEngine::handlePropertyChange(const mpv_event& event)
+{
+    const auto* property = static_cast<const mpv_event_property*>(event.data);
+    const bool known = property->format != MPV_FORMAT_NONE && property->data;
+    switch (event.reply_userdata) {
+    case kTimePos:
+        position_ = known ? *static_cast<const double*>(property->data) : 0;
+        break;
+    case kDuration:
+        duration_ = known ? std::optional<double>(*static_cast<const double*>(property->data)) : std::nullopt;
+        break;
+    case kPause:
+        paused_ = known && *static_cast<const int*>(property->data);
+        break;
+    default:
+        break;
+    }
+}
+
 void MpvEngine::handleEvent(const mpv_event& event)
 {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE:
         if (openState_ == OpenState::Waiting)
             openState_ = OpenState::Started;
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE:
+        handlePropertyChange(event);
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         pendingSeek_.reset();
@@ -138,19 +168,15 @@ bool MpvEngine::open(const QList<QByteArray>& paths, QString* error, double time
     drainEvents(); // settle what happened before this open
     openState_ = OpenState::Waiting;
     pendingSeek_.reset();
+    duration_.reset();
+    position_ = 0;
     entriesLeft_ = int(paths.size());
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const char* args[] = {"loadfile", paths[i].constData(), i == 0 ? "replace" : "append", nullptr};
         api_.command(handle_, args);
     }
-    api_.set_property_string(handle_, "pause", "no");
-    QElapsedTimer clock;
-    clock.start();
-    while ((openState_ == OpenState::Waiting || openState_ == OpenState::Started) &&
-           clock.elapsed() < timeoutSeconds * 1000) {
-        drainEvents(0.005);
-        serveFrameRequests();
-    }
+    setPause(false);
+    waitForOpen(timeoutSeconds);
     const bool opened = openState_ == OpenState::Opened;
     if (!opened && error)
         *error = openState_ == OpenState::Refused ? openError_ : QStringLiteral("timed out");
@@ -162,6 +188,24 @@ bool MpvEngine::open(const QList<QByteArray>& paths, QString* error, double time
     return opened;
 }
 
+void MpvEngine::waitForOpen(double timeoutSeconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const auto waiting = [this] { return openState_ == OpenState::Waiting || openState_ == OpenState::Started; };
+    while (waiting() && clock.elapsed() < timeoutSeconds * 1000) {
+        drainEvents(0.005);
+        serveFrameRequests();
+    }
+    // The duration follows the file's loading closely; a stream that has
+    // none (RealAudio 1.0) costs this short wait.
+    const qint64 loadedAt = clock.elapsed();
+    while (openState_ == OpenState::Opened && !duration_ && clock.elapsed() < loadedAt + 100) {
+        drainEvents(0.005);
+        serveFrameRequests();
+    }
+}
+
 void MpvEngine::serveFrameRequests()
 {
     if (render_ && frameRequested_ && serveFrame_)
@@ -170,21 +214,13 @@ void MpvEngine::serveFrameRequests()
 
 double MpvEngine::duration() const
 {
-    double value = 0;
-    if (api_.get_property(handle_, "duration", MPV_FORMAT_DOUBLE, &value) < 0)
-        return 0;
-    return value;
+    return duration_.value_or(0);
 }
 
 double MpvEngine::position() const
 {
     // A seek takes a moment; until it is done the position is its target.
-    if (pendingSeek_)
-        return *pendingSeek_;
-    double value = 0;
-    if (api_.get_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &value) < 0)
-        return 0;
-    return value;
+    return pendingSeek_.value_or(position_);
 }
 
 bool MpvEngine::setPosition(double seconds)
@@ -192,41 +228,44 @@ bool MpvEngine::setPosition(double seconds)
     // mpv would clamp a negative position to 0 without complaint.
     if (seconds < 0 || !loaded_)
         return false;
-    if (api_.set_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) < 0)
-        return false;
+    const QByteArray target = QByteArray::number(seconds, 'f', 3);
+    const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
+    api_.command_async(handle_, 0, args);
     pendingSeek_ = seconds;
     return true;
 }
 
+void MpvEngine::setPause(bool on)
+{
+    int flag = on ? 1 : 0;
+    paused_ = on;
+    api_.set_property_async(handle_, 0, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
 void MpvEngine::play()
 {
-    api_.set_property_string(handle_, "pause", "no");
+    setPause(false);
 }
 
 void MpvEngine::pause()
 {
-    api_.set_property_string(handle_, "pause", "yes");
+    setPause(true);
 }
 
 bool MpvEngine::isPaused() const
 {
-    int flag = 0;
-    api_.get_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
-    return flag != 0;
+    return paused_;
 }
 
 void MpvEngine::stop()
 {
     pause();
-    if (loaded_) {
-        double start = 0;
-        api_.set_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &start);
-    }
+    setPosition(0);
 }
 
 void MpvEngine::setVolume(double percent)
 {
-    api_.set_property(handle_, "volume", MPV_FORMAT_DOUBLE, &percent);
+    api_.set_property_async(handle_, 0, "volume", MPV_FORMAT_DOUBLE, &percent);
 }
 
 bool MpvEngine::createRenderContext(void* (*getProcAddress)(void*, const char*), void* getProcContext,
@@ -283,5 +322,6 @@ void MpvEngine::reportSwap()
 
 void MpvEngine::setVideoEnabled(bool on)
 {
-    api_.set_property_string(handle_, "vid", on ? "auto" : "no");
+    const char* track = on ? "auto" : "no";
+    api_.set_property_async(handle_, 0, "vid", MPV_FORMAT_STRING, &track);
 }

@@ -16,6 +16,11 @@ struct mpv_event;
 // Owns one libmpv player and knows no widgets. Everything runs on the UI
 // thread: libmpv's wakeups only queue a call here, and drainEvents() is the
 // one place that takes its events.
+//
+// The UI thread also draws the pictures, so it never waits for the player
+// core while a clip plays (the core may itself be waiting for a picture to
+// be drawn): position, duration and pause are observed and kept here, and
+// commands are sent without waiting for their answer.
 class MpvEngine : public QObject {
     Q_OBJECT
 public:
@@ -62,6 +67,9 @@ private:
     MpvEngine(const MpvApi& api, mpv_handle* handle);
     void drainEvents(double firstTimeout = 0);
     void handleEvent(const mpv_event& event);
+    void handlePropertyChange(const mpv_event& event);
+    void waitForOpen(double timeoutSeconds);
+    void setPause(bool on);
     void serveFrameRequests();
     static void onWakeup(void* engine);
     static void onRenderUpdate(void* engine);
@@ -78,5 +86,8 @@ private:
     QString openError_;
     bool loaded_ = false;
     std::optional<double> pendingSeek_;
+    double position_ = 0;
+    std::optional<double> duration_;
+    bool paused_ = false;
     int entriesLeft_ = 0;
 };

@@ -104,6 +104,7 @@ void VideoSurface::drawFrameNow()
     makeCurrent();
     paintGL();
     doneCurrent();
+    engine_->reportSwap(); // the frame is taken; libmpv must not wait for a swap
     update();
 }
 

@@ -1,0 +1,123 @@
+// Opening a clip in the program's player beside a whole mpv process that
+// opens it and plays 0.1 s; the CPU share of playing a 640×480 clip in the
+// visible video window beside mpv itself; peak memory.
+#include "playback/mediaplayer.h"
+#include "playback/videowindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QOpenGLWidget>
+#include <QProcess>
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double cpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void waitUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
+// FileName assignment to the first frame presented (video) or the first
+// audio played (the audio clock moving).
+double openMs(VideoWindow& window, const QByteArray& path, bool video)
+{
+    MediaPlayer& player = window.player();
+    auto* surface = window.findChild<QOpenGLWidget*>();
+    bool presented = false;
+    QMetaObject::Connection swapped;
+    QElapsedTimer clock;
+    clock.start();
+    if (!player.setFileName(path))
+        return -1;
+    if (video && surface) {
+        swapped = QObject::connect(surface, &QOpenGLWidget::frameSwapped, [&] { presented = true; });
+        waitUntil([&] { return presented; }, 3000);
+        QObject::disconnect(swapped);
+    } else {
+        waitUntil([&] { return player.CurrentPosition() > 0; }, 3000);
+    }
+    return clock.nsecsElapsed() / 1e6;
+}
+
+double mpvProcessMs(const QString& path)
+{
+    QProcess mpv;
+    QElapsedTimer clock;
+    clock.start();
+    mpv.start("mpv", {"--no-config", "--vo=null", "--ao=null", "--length=0.1", path});
+    mpv.waitForFinished(20000);
+    return clock.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication qt(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const QString fixtures = qt.arguments().value(1);
+    VideoWindow window;
+    long baseWidth = 0;
+    float baseHeight = 0;
+    window.Form_Load(3390, baseWidth, baseHeight);
+    window.show();
+    window.player().ensureEngine();
+    waitUntil([] { return false; }, 300);
+
+    for (const char* name : {"clip.mpg", "song.mp3", "sound.wave"}) {
+        const QString path = fixtures + '/' + name;
+        const bool video = QByteArray(name).endsWith(".mpg");
+        std::vector<double> ours, theirs;
+        for (int i = 0; i < 20; ++i) {
+            ours.push_back(openMs(window, QFile::encodeName(path), video));
+            theirs.push_back(mpvProcessMs(path));
+        }
+        std::printf("open %-10s to first %s (median of 20): program %.1f ms, mpv process %.1f ms, ratio %.2f\n", name,
+                    video ? "frame" : "sound", median(ours), median(theirs), median(ours) / median(theirs));
+    }
+
+    // CPU while a 640×480 clip plays in the visible window, for 5 seconds.
+    window.player().setFileName(QFile::encodeName(fixtures + "/long.mpg"));
+    const double before = cpuSeconds(RUSAGE_SELF);
+    QElapsedTimer clock;
+    clock.start();
+    waitUntil([] { return false; }, 5000);
+    const double ours = (cpuSeconds(RUSAGE_SELF) - before) / (clock.nsecsElapsed() / 1e9);
+    window.player().Stop();
+
+    QProcess mpv;
+    const double childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
+    clock.restart();
+    mpv.start("mpv", {"--no-config", "--ao=null", "--geometry=375x266+0+0", "--length=5", fixtures + "/long.mpg"});
+    mpv.waitForFinished(30000);
+    const double theirs = (cpuSeconds(RUSAGE_CHILDREN) - childrenBefore) / (clock.nsecsElapsed() / 1e9);
+    std::printf("CPU while playing 640x480 in a 375x266 window: program %.0f %% of a core, mpv %.0f %%\n", ours * 100,
+                theirs * 100);
+
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            std::printf("peak memory of the player process: %s\n", line.mid(6).trimmed().constData());
+    return 0;
+}
