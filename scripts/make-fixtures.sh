@@ -2,7 +2,7 @@
 # Makes the small clips and pictures the tests play and show.
 # Usage: make-fixtures.sh DIR
 set -euo pipefail
-out=${1:?usage: make-fixtures.sh DIR}
+out=$(realpath -m "${1:?usage: make-fixtures.sh DIR}")
 stamp="$out/.made-by-$(sha1sum "$0" | cut -c1-12)"
 [ -e "$stamp" ] && exit 0
 rm -rf "$out"
@@ -34,5 +34,11 @@ printf 'this is not media\n' > notes.mpg
 convert -size 640x480 gradient:red-blue landscape.jpg
 convert -size 300x600 gradient:green-yellow portrait.bmp
 convert -size 100x100 xc:orange square.gif
-convert -size 64x32 gradient:white-black -orient RightTop sideways.jpg
+convert -size 64x32 gradient:white-black -strip stored.jpg
+# An EXIF block saying "turn 90° clockwise to show" (orientation 6).
+{ head -c 2 stored.jpg
+  printf '\xff\xe1\x00\x22Exif\x00\x00MM\x00\x2a\x00\x00\x00\x08\x00\x01'
+  printf '\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00\x00\x00\x00\x00'
+  tail -c +3 stored.jpg; } > sideways.jpg
+rm stored.jpg
 touch "$stamp"

@@ -27,7 +27,7 @@ std::optional<QSize> naturalSize(const QByteArray& path)
     QImageReader reader(QFile::decodeName(path));
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
-    if (!reader.canRead() || !stored.isValid() || stored.isEmpty())
+    if (!stored.isValid() || stored.isEmpty())
         return std::nullopt;
     return turnsSideways(reader) ? stored.transposed() : stored;
 }

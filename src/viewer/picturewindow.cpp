@@ -4,6 +4,8 @@
 #include "viewer/pictureimage.h"
 #include "viewer/picturefit.h"
 
+#include <QPainter>
+
 const QString PictureWindow::KeyHelpText =
     QStringLiteral("表示方法１　キーボードの↓で次のファイル") + QStringLiteral("↑で前のファイルでファイル選択後") +
     QStringLiteral("Enter で表示") + QChar(13) + QStringLiteral("表示方法２　キーボードのスペースで次のファイル　") +
@@ -14,6 +16,17 @@ void CaptionLabel::setCaption(const QString& caption)
     caption_ = caption;
     QString shown = caption;
     setText(shown.replace(QChar(13), QChar(10)));
+}
+
+void CaptionLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QStringList lines = caption_.split(QChar(13));
+    const double pitch = double(height()) / std::max<qsizetype>(1, lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        painter.drawText(QRectF(2, i * pitch, width() - 2, pitch), Qt::AlignLeft | Qt::AlignVCenter, lines[i]);
 }
 
 PictureWindow::PictureWindow(QWidget* parent)
@@ -41,7 +54,7 @@ PictureWindow::PictureWindow(QWidget* parent)
     look.setColor(QPalette::WindowText, Qt::black);
     label_->setPalette(look);
     QFont small = label_->font();
-    small.setPixelSize(11);
+    small.setPixelSize(10);
     label_->setFont(small);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }

@@ -6,13 +6,17 @@
 class PictureImage;
 
 // A label whose caption may separate its lines with a lone carriage
-// return; it shows each line on a line of its own.
+// return; it shows each line on a line of its own, the lines sharing its
+// height evenly.
 class CaptionLabel : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
     void setCaption(const QString& caption);
     QString caption() const { return caption_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QString caption_;

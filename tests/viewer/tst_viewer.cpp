@@ -1,0 +1,193 @@
+#include "app/mainwindow.h"
+#include "search/listview.h"
+#include "support/programprocess.h"
+#include "support/testsupport.h"
+#include "viewer/picturefit.h"
+#include "viewer/pictureimage.h"
+#include "viewer/picturewindow.h"
+#include "viewer/pictureloader.h"
+
+#include <QRadioButton>
+#include <QTest>
+
+using testsupport::TestProgram;
+
+namespace {
+
+QByteArray fixtureFolder()
+{
+    return QFile::encodeName(qEnvironmentVariable("DVZ_FIXTURES")) + '/';
+}
+
+// A program in still-picture mode whose list holds the given rows.
+void fill(Application& app, const QList<QByteArray>& names, const QByteArray& folder = fixtureFolder())
+{
+    app.form1().Option2->setChecked(true);
+    ListView& list = *app.form1().ListView1;
+    list.clearRows();
+    for (const QByteArray& name : names)
+        list.appendRow(folder, name, 1);
+    list.count();
+}
+
+} // namespace
+
+class ViewerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void fitsTheLongerSideTo7000Twips()
+    {
+        const auto landscape = picturefit::FitPicture(7000, 7000, {9600, 7200});
+        QCOMPARE(landscape.width, 7000.0);
+        QCOMPARE(landscape.height, 5250.0);
+        const auto portrait = picturefit::FitPicture(7000, 7000, {4500, 9000});
+        QCOMPARE(portrait.width, 3500.0);
+        QCOMPARE(portrait.height, 7000.0);
+        const auto square = picturefit::FitPicture(7000, 7000, {1500, 1500});
+        QCOMPARE(square.width, 7000.0);
+        QCOMPARE(square.height, 7000.0);
+    }
+
+    void centresByTheOuterSize()
+    {
+        const auto at = picturefit::CenterPicture(12000, 11520, 7000, 5250);
+        QCOMPARE(at.left, 2500L);
+        QCOMPARE(at.top, 3135L);
+        QCOMPARE(picturefit::CenterPicture(6001, 11520, 7000, 5250).left, -500L);
+    }
+
+    void windowFillsTheScreenRightOfTheMainWindow()
+    {
+        PictureWindow window;
+        window.Form_Load(5000, 15360, 11520);
+        QCOMPARE(window.pos(), QPoint(twips::toPixels(5000), 0));
+        QCOMPARE(window.size(), QSize(twips::toPixels(10360), 768));
+        QCOMPARE(window.windowTitle(), QStringLiteral("スライドショー"));
+        const QString help = window.label().caption();
+        QCOMPARE(help, PictureWindow::KeyHelpText);
+        QCOMPARE(help.count(QChar(13)), 1);
+        QVERIFY(!help.contains(QChar(10)));
+        QVERIFY(help.contains(QStringLiteral("表示方法１　キーボードの↓で次のファイル↑で前のファイルでファイル選択後Enter で表示")));
+        QVERIFY(help.endsWith(QStringLiteral("表示方法２　キーボードのスペースで次のファイル　キーボードの無変換で前のファイル　")));
+        // Two lines on screen: dark text in the upper and in the lower half.
+        QCOMPARE(window.label().geometry(), twips::toPixelRect({0, 0, 7095, 375}));
+        const QImage drawn = window.label().grab().toImage();
+        const auto inkRows = [&drawn](int from, int to) {
+            int rows = 0;
+            for (int y = from; y < to; ++y)
+                for (int x = 0; x < drawn.width(); ++x)
+                    if (qGray(drawn.pixel(x, y)) < 100) {
+                        ++rows;
+                        break;
+                    }
+            return rows;
+        };
+        QVERIFY(inkRows(0, drawn.height() / 2) >= 4);
+        QVERIFY(inkRows(drawn.height() / 2, drawn.height()) >= 4);
+    }
+
+    void showsTheSelectedPictureFittedAndCentred()
+    {
+        TestProgram program;
+        fill(*program.app, {"landscape.jpg", "portrait.bmp", "square.gif", "sideways.jpg"});
+        PictureWindow& window = program.app->form4();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        program.app->ShowSelectedPicture();
+        PictureImage& image = window.image();
+        QVERIFY(image.isVisible());
+        QVERIFY(image.Stretch());
+        QCOMPARE(window.windowTitle(), QStringLiteral("landscape.jpg"));
+        QCOMPARE(image.geometryTwips().width, 7000.0);
+        QCOMPARE(image.geometryTwips().height, 5250.0);
+        const auto at = picturefit::CenterPicture(window.outerWidth(), window.outerHeight(), 7000, 5250);
+        QCOMPARE(image.geometryTwips().left, double(at.left));
+        QCOMPARE(image.geometryTwips().top, double(at.top));
+        QVERIFY(program.app->form1().ListView1->hasFocus() || !program.app->form1().isActiveWindow());
+        QTest::qWait(100);
+        testsupport::run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                                    QDir::current().filePath(QStringLiteral("picture-window.png"))});
+
+        const auto expectSize = [&](int row, double width, double height) {
+            program.app->form1().ListView1->select(row);
+            program.app->ShowSelectedPicture();
+            QCOMPARE(window.windowTitle(), QString::fromLatin1(QList<const char*>({"", "landscape.jpg", "portrait.bmp", "square.gif", "sideways.jpg"})[row]));
+            QCOMPARE(image.geometryTwips().width, width);
+            QCOMPARE(image.geometryTwips().height, height);
+        };
+        expectSize(2, 3500, 7000);
+        expectSize(3, 7000, 7000);
+        // Stored 64×32 and turned by its EXIF orientation: upright it is 32×64.
+        expectSize(4, 3500, 7000);
+        QCOMPARE(pictureloader::naturalSize(fixtureFolder() + "sideways.jpg"), QSize(32, 64));
+    }
+
+    void resizingRecentresWithoutResizing()
+    {
+        TestProgram program;
+        fill(*program.app, {"landscape.jpg"});
+        PictureWindow& window = program.app->form4();
+        window.show();
+        program.app->ShowSelectedPicture();
+        const twips::Rect before = window.image().geometryTwips();
+        window.resize(window.width() - 200, window.height() - 100);
+        QVERIFY(testsupport::waitFor([&] { return window.image().geometryTwips().left != before.left; }));
+        const twips::Rect after = window.image().geometryTwips();
+        QCOMPARE(after.width, before.width);
+        QCOMPARE(after.height, before.height);
+        QCOMPARE(after.left, double(picturefit::CenterPicture(window.outerWidth(), window.outerHeight(), 7000, 5250).left));
+    }
+
+    void unreadableRowsLeaveNoPictureAndTheCaption()
+    {
+        TestProgram program;
+        testsupport::TempTree tree;
+        tree.addAll({"Holiday.jpg/", "gone.jpg"});
+        QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("good.jpg")));
+        fill(*program.app, {"good.jpg", "gone.jpg", "Holiday.jpg", "notes.jpg"}, tree.nativeRoot() + '/');
+        QFile notes(tree.path("notes.jpg"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("not a picture");
+        notes.close();
+        program.app->ShowSelectedPicture();
+        PictureWindow& window = program.app->form4();
+        QVERIFY(!window.isVisible()); // created hidden, and it stays so
+        QCOMPARE(window.windowTitle(), QStringLiteral("good.jpg"));
+        QFile::remove(tree.path("gone.jpg"));
+        for (int row : {2, 3, 4}) {
+            program.app->form1().ListView1->select(row);
+            program.app->ShowSelectedPicture();
+            QVERIFY(!window.image().isVisibleTo(&window));
+            QCOMPARE(window.windowTitle(), QStringLiteral("good.jpg"));
+        }
+    }
+
+    void stillPictureModeClosesTheVideoWindow()
+    {
+        TestProgram program;
+        fill(*program.app, {"landscape.jpg"});
+        QVERIFY(program.app->form2IfLoaded());
+        program.app->ShowSelectedPicture();
+        QVERIFY(!program.app->form2IfLoaded());
+    }
+
+    void aPictureChangedOnDiskIsReadAgain()
+    {
+        TestProgram program;
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("a.jpg")));
+        QVERIFY(QFile::copy(testsupport::fixture("portrait.bmp"), tree.path("b.bmp")));
+        fill(*program.app, {"a.jpg", "b.bmp"}, tree.nativeRoot() + '/');
+        program.app->ShowSelectedPicture(); // reads b.bmp ahead
+        QTest::qWait(200);
+        QFile::remove(tree.path("b.bmp"));
+        QVERIFY(QFile::copy(testsupport::fixture("square.gif"), tree.path("b.bmp")));
+        program.app->form1().ListView1->select(2);
+        program.app->ShowSelectedPicture();
+        QCOMPARE(program.app->form4().image().geometryTwips().height, 7000.0);
+        QCOMPARE(program.app->form4().image().geometryTwips().width, 7000.0);
+    }
+};
+
+QTEST_MAIN(ViewerTest)
+#include "tst_viewer.moc"
