@@ -157,6 +157,11 @@ SplashWindow* Application::frmSplashIfLoaded()
     return frmSplash_;
 }
 
+void Application::unloadSplash()
+{
+    delete frmSplash_;
+}
+
 // ---- Module procedures ----
 
 void Application::SearchFiles()

@@ -73,6 +73,7 @@ public:
     HelpViewer& helpViewer();
     SplashWindow& frmSplash();
     SplashWindow* frmSplashIfLoaded();
+    void unloadSplash();
 
     // The module procedures, with this program's collaborators.
     void SearchFiles();

@@ -69,14 +69,12 @@ void MainWindow::Command1_Click()
     app_.CancelFlag = false;
     app_.frmSplash().show();
     app_.SearchFiles();
-    if (SplashWindow* splash = app_.frmSplashIfLoaded())
-        splash->close();
+    app_.unloadSplash();
 }
 
 void MainWindow::Command2_Click()
 {
-    if (SplashWindow* splash = app_.frmSplashIfLoaded())
-        splash->close();
+    app_.unloadSplash();
     app_.CancelFlag = true;
 }
 

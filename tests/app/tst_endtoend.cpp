@@ -1,0 +1,341 @@
+#include "app/mainwindow.h"
+#include "app/picturebutton.h"
+#include "playback/mediaplayer.h"
+#include "playback/playcommands.h"
+#include "playback/videowindow.h"
+#include "search/dirlist.h"
+#include "search/listview.h"
+#include "search/splashwindow.h"
+#include "platform/messagebox.h"
+#include "support/testsupport.h"
+
+#include <QSignalSpy>
+#include "viewer/picturewindow.h"
+
+#include <QMenu>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+
+using testsupport::TempTree;
+using testsupport::TestProgram;
+using testsupport::waitFor;
+
+namespace {
+
+// A folder of copies of the generated clips and pictures.
+void copyFixtures(TempTree& tree, const QList<std::pair<QString, QString>>& copies)
+{
+    for (const auto& [from, to] : copies) {
+        tree.add(to.contains(u'/') ? to.left(to.lastIndexOf(u'/') + 1) : QString());
+        QVERIFY(QFile::copy(testsupport::fixture(from), tree.path(to)));
+    }
+}
+
+void searchIn(TestProgram& program, const TempTree& tree)
+{
+    QVERIFY(program.app->form1().Dir1->setPath(tree.root()));
+    program.app->form1().Command1_Click();
+}
+
+QString videoTitle(TestProgram& program)
+{
+    VideoWindow* video = program.app->form2IfLoaded();
+    return video ? video->windowTitle() : QString();
+}
+
+// Presses and releases a key in the widget (also keys QTest has no letter for).
+void tap(QWidget* widget, Qt::Key key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+} // namespace
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+private slots:
+    void threeClipsPlayInOrderAndLoop()
+    {
+        testsupport::MessageRecorder messages;
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"short.wave", "a.wave"}, {"short.wave", "b/b.wave"}, {"short.wave", "c.wave"}});
+        searchIn(program, tree);
+        QCOMPARE(program.app->form1().ListView1->count(), 3);
+        QVERIFY(program.app->form2().isVisible());
+        QVERIFY(!program.app->frmSplashIfLoaded());
+        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(videoTitle(program), QStringLiteral("a.wave"));
+        for (const char* next : {"c.wave", "b.wave", "a.wave"})
+            QVERIFY2(waitFor([&] { return videoTitle(program) == QLatin1String(next); }, 4000), next);
+    }
+
+    void nothingFoundShowsTheMessageAfterTheWindow_data()
+    {
+        QTest::addColumn<bool>("video");
+        QTest::newRow("video") << true;
+        QTest::newRow("still pictures") << false;
+    }
+    void nothingFoundShowsTheMessageAfterTheWindow()
+    {
+        QFETCH(bool, video);
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"readme.txt"});
+        (video ? program.app->form1().Option1 : program.app->form1().Option2)->setChecked(true);
+        bool windowShownFirst = false;
+        testsupport::MessageRecorder messages;
+        messagebox::setObserver([&](const QString& text, const QString& caption) {
+            messages.texts << text;
+            messages.captions << caption;
+            QWidget* window = video ? static_cast<QWidget*>(program.app->form2IfLoaded())
+                                    : static_cast<QWidget*>(program.app->form4IfLoaded());
+            windowShownFirst = window && window->isVisible();
+        });
+        program.app->CancelFlag = true;
+        searchIn(program, tree);
+        QCOMPARE(messages.texts, QStringList({"表示出来るファイルがありません"}));
+        QCOMPARE(messages.captions, QStringList({"duvaVazorUzevaz"}));
+        QVERIFY(windowShownFirst);
+        QVERIFY(!program.app->CancelFlag);
+        QCOMPARE(program.app->form1().ListView1->count(), 0);
+    }
+
+    void aSecondSearchThatFindsNothingSaysSo()
+    {
+        testsupport::MessageRecorder messages;
+        TestProgram program;
+        TempTree found, empty;
+        copyFixtures(found, {{"song.mp3", "song.mp3"}});
+        searchIn(program, found);
+        QVERIFY(messages.texts.isEmpty());
+        searchIn(program, empty);
+        QCOMPARE(messages.texts.size(), 1);
+        QCOMPARE(program.app->FoundCount, 0L);
+    }
+
+    void escapeDuringASearchKeepsTheRowsFoundAndPlaysTheFirst()
+    {
+        testsupport::MessageRecorder messages;
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"song.mp3", "1/one.mp3"}, {"song.mp3", "2/two.mp3"}, {"song.mp3", "3/three.mp3"}});
+        MainWindow& form = program.app->form1();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        bool splashDuringSearch = false;
+        connect(form.Dir1, &DirList::Change, this, [&] {
+            if (form.Dir1->path() == tree.path("2")) {
+                splashDuringSearch = program.app->frmSplashIfLoaded() != nullptr;
+                QTest::keyClick(&form, Qt::Key_Escape);
+            }
+        });
+        searchIn(program, tree);
+        QVERIFY(splashDuringSearch);
+        QVERIFY(!program.app->frmSplashIfLoaded());
+        QCOMPARE(form.ListView1->count(), 2);
+        QCOMPARE(videoTitle(program), QStringLiteral("one.mp3"));
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void cancelWhileIdleChangesNothing()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"song.mp3", "song.mp3"}});
+        program.app->form1().Command2_Click();
+        QVERIFY(program.app->CancelFlag);
+        searchIn(program, tree);
+        QCOMPARE(program.app->form1().ListView1->count(), 1);
+    }
+
+    void menuSearchHasNoProgressWindowAndClearsACancel()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"song.mp3", "a/song.mp3"}});
+        MainWindow& form = program.app->form1();
+        QVERIFY(form.Dir1->setPath(tree.root()));
+        bool splashSeen = false;
+        connect(form.Dir1, &DirList::Change, this, [&] { splashSeen |= program.app->frmSplashIfLoaded() != nullptr; });
+        program.app->CancelFlag = true;
+        form.mnuSerch_Click();
+        QVERIFY(!splashSeen);
+        QCOMPARE(form.ListView1->count(), 1);
+    }
+
+    void stillPictureSearchShowsTheFirstPicture()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"landscape.jpg", "a.jpg"}, {"square.gif", "b.gif"}, {"clip.mpg", "c.mpg"}});
+        program.app->form1().Option2->setChecked(true);
+        searchIn(program, tree);
+        PictureWindow* pictures = program.app->form4IfLoaded();
+        QVERIFY(pictures && pictures->isVisible());
+        QCOMPARE(program.app->form1().ListView1->selectedIndex(), 1);
+        QCOMPARE(pictures->windowTitle(), QStringLiteral("a.jpg"));
+        QVERIFY(!program.app->form2IfLoaded());
+    }
+
+    void nextAndPreviousWrapAndPlay()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"song.mp3", "1.mp3"}, {"song.mp3", "2.mp3"}, {"song.mp3", "3.mp3"}, {"song.mp3", "4.mp3"},
+                            {"song.mp3", "5.mp3"}});
+        searchIn(program, tree);
+        MainWindow& form = program.app->form1();
+        form.ListView1->select(5);
+        form.Command5_Click();
+        QCOMPARE(form.ListView1->selectedIndex(), 1);
+        QCOMPARE(videoTitle(program), QStringLiteral("1.mp3"));
+        form.Command8_Click();
+        QCOMPARE(form.ListView1->selectedIndex(), 5);
+        QCOMPARE(videoTitle(program), QStringLiteral("5.mp3"));
+        form.mnuNextBack_Click();
+        QCOMPARE(videoTitle(program), QStringLiteral("4.mp3"));
+        form.mnuNext_Click();
+        QCOMPARE(videoTitle(program), QStringLiteral("5.mp3"));
+    }
+
+    void aSingleRowLoops()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"short.wave", "only.wave"}});
+        searchIn(program, tree);
+        MediaPlayer& player = program.app->form2().player();
+        QSignalSpy ends(&player, &MediaPlayer::EndOfStream);
+        QVERIFY(waitFor([&] { return ends.count() >= 2; }, 5000));
+        QCOMPARE(program.app->form1().ListView1->selectedIndex(), 1);
+    }
+
+    void emptyListCommandsDoNothing()
+    {
+        TestProgram program;
+        MainWindow& form = program.app->form1();
+        form.Command5_Click();
+        form.Command8_Click();
+        form.mnuNext_Click();
+        form.ListView1_Keyup(ListView::kKeySpace);
+        program.app->ScanMode = kScanRewind;
+        form.Timer1_Timer();
+        QCOMPARE(form.ListView1->selectedIndex(), 0);
+    }
+
+    void stillPictureModeRefusesTransport()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"landscape.jpg", "a.jpg"}, {"square.gif", "b.gif"}});
+        MainWindow& form = program.app->form1();
+        form.Option2->setChecked(true);
+        searchIn(program, tree);
+        testsupport::MessageRecorder messages;
+        for (auto click : {&MainWindow::Command3_Click, &MainWindow::Command4_Click, &MainWindow::Command5_Click,
+                           &MainWindow::Command6_Click, &MainWindow::Command7_Click, &MainWindow::Command8_Click})
+            (form.*click)();
+        form.Slider1->setValue(3000);
+        QCOMPARE(messages.texts.size(), 7);
+        QVERIFY(messages.texts.count(QStringLiteral("静止画モードでは使用できません")) == 7);
+        QCOMPARE(form.ListView1->selectedIndex(), 1);
+        QCOMPARE(form.Slider1->value(), 3000);
+        QVERIFY(!program.app->form2IfLoaded()); // showing the picture closed it; the slider did not bring it back
+        form.mnuNext_Click(); // the menu still moves on
+        QCOMPARE(form.ListView1->selectedIndex(), 2);
+        form.mnuPlay_Click();
+        QVERIFY(!form.mnus->isEnabled());
+        form.Option1->setChecked(true);
+        form.mnuPlay_Click();
+        QVERIFY(form.mnus->isEnabled());
+    }
+
+    void transportInVideoMode()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"long.mpg", "1.mpg"}, {"long.mpg", "2.mpg"}});
+        MainWindow& form = program.app->form1();
+        searchIn(program, tree);
+        MediaPlayer& player = program.app->form2().player();
+        form.Slider1->setValue(3000);
+        QCOMPARE(player.Volume(), 0);
+        form.Slider1->setValue(0);
+        QCOMPARE(player.Volume(), -3000);
+
+        QVERIFY(player.setCurrentPosition(10));
+        form.Command6_Click();
+        QCOMPARE(program.app->ScanMode, kScanFast);
+        program.app->ScanStep();
+        QVERIFY(qAbs(player.CurrentPosition() - 11) < 0.3);
+
+        form.Command4_Click(); // stop
+        QCOMPARE(program.app->ScanMode, kScanNormal);
+        QVERIFY(player.isPaused());
+        form.Command6_Click(); // stop, then fast forward: playing fast again
+        QVERIFY(!player.isPaused());
+        form.Command3_Click();
+        QCOMPARE(program.app->ScanMode, kScanNormal);
+
+        // Rewind at 0.5 s: the next tick goes to the previous row, from its end.
+        QVERIFY(player.setCurrentPosition(0.5));
+        form.Command7_Click();
+        QCOMPARE(program.app->ScanMode, kScanRewind);
+        program.app->ScanStep();
+        QCOMPARE(form.ListView1->selectedIndex(), 2);
+        QCOMPARE(videoTitle(program), QStringLiteral("2.mpg"));
+        QVERIFY(player.CurrentPosition() > 55);
+    }
+
+    void listClicksAndKeys()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"song.mp3", "1.mp3"}, {"song.mp3", "2.mp3"}, {"song.mp3", "3.mp3"}, {"song.mp3", "b.mp3"}});
+        MainWindow& form = program.app->form1();
+        searchIn(program, tree);
+        ListView& list = *form.ListView1;
+        list.setFocus();
+        QTest::keyClick(&list, Qt::Key_Space);
+        QCOMPARE(list.selectedIndex(), 2);
+        QCOMPARE(videoTitle(program), QStringLiteral("1.mp3")); // the clip playing goes on
+        QVERIFY(list.tabStop() == false); // the key went down first
+        QTest::keyClick(&list, Qt::Key_Return);
+        QCOMPARE(videoTitle(program), QStringLiteral("2.mp3"));
+        tap(&list, Qt::Key_Muhenkan);
+        QCOMPARE(list.selectedIndex(), 1);
+        tap(&list, Qt::Key_Muhenkan);
+        QCOMPARE(list.selectedIndex(), 4);
+        list.select(1);
+        QTest::keyClick(&list, Qt::Key_B); // type-ahead at most; nothing plays
+        QCOMPARE(videoTitle(program), QStringLiteral("2.mp3"));
+        QTest::keyClick(&list, Qt::Key_Down);
+        QVERIFY(list.selectedIndex() != 1);
+        QCOMPARE(videoTitle(program), QStringLiteral("2.mp3"));
+        const QRect row3 = list.visualRect(list.model()->index(2, 0));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, row3.center());
+        QCOMPARE(videoTitle(program), QStringLiteral("3.mp3"));
+
+        // Still pictures: the keys show what they select.
+        TempTree photos;
+        copyFixtures(photos, {{"landscape.jpg", "a.jpg"}, {"square.gif", "b.gif"}});
+        form.Option2->setChecked(true);
+        searchIn(program, photos);
+        PictureWindow& window = program.app->form4();
+        list.select(2);
+        QTest::keyClick(&list, Qt::Key_Space);
+        QCOMPARE(window.windowTitle(), QStringLiteral("a.jpg"));
+        tap(&list, Qt::Key_Muhenkan);
+        QCOMPARE(window.windowTitle(), QStringLiteral("b.gif"));
+        QTest::keyClick(&list, Qt::Key_Down); // moves the selection only
+        QCOMPARE(window.windowTitle(), QStringLiteral("b.gif"));
+    }
+};
+
+QTEST_MAIN(EndToEndTest)
+#include "tst_endtoend.moc"
