@@ -1,0 +1,130 @@
+// The program end to end: Search over the benchmark tree until the first
+// clip plays or the first picture is painted, beside the bare walk; and
+// the gap between one clip's end and the next clip's first frame.
+#include "app/application.h"
+#include "app/mainwindow.h"
+#include "benchtree.h"
+#include "playback/mediaplayer.h"
+#include "playback/videowindow.h"
+#include "search/dirlist.h"
+#include "search/listview.h"
+#include "viewer/pictureimage.h"
+#include "viewer/picturewindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QOpenGLWidget>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void waitUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
+std::unique_ptr<Application> startProgram(const QString& config)
+{
+    Application::Options options;
+    options.configDirectory = config;
+    options.preloadPlayer = false;
+    auto app = std::make_unique<Application>(options);
+    app->start();
+    app->form2().player().ensureEngine(); // as the program does shortly after it starts
+    return app;
+}
+
+double searchUntil(Application& app, const QByteArray& root, const std::function<bool()>& presented)
+{
+    app.form1().Dir1->setNativePath(root);
+    QElapsedTimer clock;
+    clock.start();
+    app.form1().mnuSerch_Click();
+    waitUntil(presented, 10000);
+    return clock.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication qt(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const QString fixtures = qt.arguments().value(1);
+    const QByteArray root = benchTree();
+    // Real files first in the tree, so the search has something to present.
+    QFile::copy(fixtures + "/clip.mpg", QString::fromUtf8(root + "/0 first.mpg"));
+    QFile::copy(fixtures + "/landscape.jpg", QString::fromUtf8(root + "/0 first.jpg"));
+
+    QTemporaryDir config;
+    auto app = startProgram(config.path());
+    std::vector<double> walks;
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        app->WalkFolder(root);
+        walks.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    const double walk = median(walks);
+
+    const double video = searchUntil(*app, root, [&] {
+        VideoWindow* window = app->form2IfLoaded();
+        return window && window->isVisible() && window->player().CurrentPosition() > 0;
+    });
+    app->form1().Option2->setChecked(true);
+    bool painted = false;
+    const double still = searchUntil(*app, root, [&] {
+        PictureWindow* window = app->form4IfLoaded();
+        if (window && window->isVisible() && window->image().isVisible() && !painted) {
+            window->image().repaint();
+            painted = true;
+        }
+        return painted;
+    });
+    std::printf("search of the benchmark tree: bare walk %.0f ms; until the first clip plays %.0f ms; "
+                "until the first picture is painted %.0f ms\n",
+                walk, video, still);
+
+    // Twenty one-second clips at 25 frames a second: the time between the
+    // last frame of one clip and the first of the next, beside the 40 ms
+    // between two frames of one clip.
+    QTemporaryDir clips;
+    for (int i = 0; i < 20; ++i)
+        QFile::copy(fixtures + "/clip.mpg", clips.filePath(QStringLiteral("clip%1.mpg").arg(i, 2, 10, QLatin1Char('0'))));
+    app->form1().Option1->setChecked(true);
+    app->form1().Dir1->setPath(clips.path());
+    app->form1().mnuSerch_Click();
+    VideoWindow& window = app->form2();
+    auto* surface = window.findChild<QOpenGLWidget*>();
+    std::vector<double> gaps;
+    QElapsedTimer sinceFrame;
+    bool clipEnded = false;
+    QObject::connect(&window.player(), &MediaPlayer::EndOfStream, [&] { clipEnded = true; });
+    QObject::connect(surface, &QOpenGLWidget::frameSwapped, [&] {
+        if (clipEnded && sinceFrame.isValid())
+            gaps.push_back(sinceFrame.nsecsElapsed() / 1e6);
+        clipEnded = false;
+        sinceFrame.start();
+    });
+    waitUntil([&] { return gaps.size() >= 19; }, 40000);
+    if (!gaps.empty())
+        std::printf("last frame of a clip to the first frame of the next (median of %zu): %.1f ms "
+                    "(40 ms between frames within a clip)\n",
+                    gaps.size(), median(gaps));
+    return 0;
+}
