@@ -1,8 +1,16 @@
 #include "app/helpfile.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace helpfile {
+
+QString resolve(const QString& programFolder, const QString& name)
+{
+    const QString beside = programFolder + u'/' + name;
+    const QString installed = programFolder + QStringLiteral("/../share/duvavazoruzevaz/") + name;
+    return QFile::exists(beside) || !QFile::exists(installed) ? beside : QDir::cleanPath(installed);
+}
 
 std::vector<HelpTopic> parse(const QString& text)
 {

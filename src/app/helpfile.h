@@ -17,6 +17,10 @@ struct HelpTopic {
 
 namespace helpfile {
 
+// The help file named, looked up in the program's folder, then where an
+// installation keeps it beside that folder (../share/duvavazoruzevaz).
+QString resolve(const QString& programFolder, const QString& name);
+
 std::vector<HelpTopic> parse(const QString& text);
 // Nothing when the file cannot be read or holds no topic.
 std::optional<std::vector<HelpTopic>> load(const QString& path);

@@ -3,6 +3,8 @@
 #include "app/aboutwindow.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +16,7 @@
 namespace {
 
 constexpr int kTopicRole = Qt::UserRole;
+const QString kTitle = QStringLiteral("duvaVazorUzevaz ヘルプ");
 
 QListWidgetItem* addTopicItem(QListWidget* list, const QString& text, int topic)
 {
@@ -37,9 +40,14 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpViewer"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("duvaVazorUzevaz ヘルプ"));
+    setWindowTitle(kTitle);
     setWindowIcon(programIcon());
     resize(760, 520);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = frameGeometry();
+        area.moveCenter(screen->availableGeometry().center());
+        move(area.topLeft());
+    }
 
     tabs_ = new QTabWidget;
     contents_ = new QListWidget;
@@ -86,6 +94,7 @@ void HelpViewer::openFinder(const QString& path)
     fillIndex();
     tabs_->setCurrentIndex(0);
     if (!loaded) {
+        setWindowTitle(kTitle);
         page_->setPlainText(QStringLiteral("ヘルプファイル %1 を開けません。").arg(QFileInfo(path).fileName()));
         return;
     }
@@ -97,6 +106,7 @@ void HelpViewer::showTopic(int topic)
     if (topic < 0 || topic >= int(topics_.size()))
         return;
     page_->setMarkdown(QStringLiteral("# ") + topics_[topic].title + QStringLiteral("\n\n") + topics_[topic].body);
+    setWindowTitle(kTitle + QStringLiteral(" — ") + topics_[topic].title);
 }
 
 void HelpViewer::fillIndex()

@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutwindow.h"
+#include "app/helpfile.h"
 #include "app/helpviewer.h"
 #include "dialogs/filetypedialog.h"
 #include "platform/messagebox.h"
@@ -244,7 +245,7 @@ void MainWindow::mnuOption_Click()
 void MainWindow::mnuTopic_Click()
 {
     HelpViewer& viewer = app_.helpViewer();
-    viewer.openFinder(QCoreApplication::applicationDirPath() + u'/' + helpFile_);
+    viewer.openFinder(helpfile::resolve(QCoreApplication::applicationDirPath(), helpFile_));
     bringForward(viewer);
 }
 
