@@ -11,6 +11,8 @@
 #include "viewer/pictureimage.h"
 #include "viewer/picturewindow.h"
 
+#include "benchsupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,20 +25,6 @@
 #include <memory>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-void waitUntil(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-}
 
 std::unique_ptr<Application> startProgram(const QString& config)
 {

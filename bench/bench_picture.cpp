@@ -7,6 +7,8 @@
 #include "viewer/pictureimage.h"
 #include "viewer/picturewindow.h"
 
+#include "benchsupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,22 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-long rssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
 
 // A photo-like picture: gradients and detail, so the codec has work to do.
 void makePicture(const QString& path, int width, int height, const char* format)
@@ -164,10 +150,10 @@ int main(int argc, char* argv[])
         window.image().repaint();
         steps.push_back(clock.nsecsElapsed() / 1e6);
         if (i == 10)
-            rssAfter10 = rssKb();
+            rssAfter10 = selfStatusKb("VmRSS");
     }
     std::printf("step to a picture read ahead (6000x4000, median of 99): %.1f ms\n", median(steps));
     std::printf("resident memory stepping through 100 photos: %ld MiB after 10, %ld MiB after 100\n", rssAfter10 / 1024,
-                rssKb() / 1024);
+                selfStatusKb("VmRSS") / 1024);
     return 0;
 }

@@ -4,6 +4,8 @@
 #include "playback/mediaplayer.h"
 #include "playback/videowindow.h"
 
+#include "benchsupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,25 +18,11 @@
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 double cpuSeconds(int who)
 {
     rusage usage{};
     getrusage(who, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-void waitUntil(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
 }
 
 // FileName assignment to the first frame presented (video) or the first
@@ -114,10 +102,6 @@ int main(int argc, char* argv[])
     std::printf("CPU while playing 640x480 in a 375x266 window: program %.0f %% of a core, mpv %.0f %%\n", ours * 100,
                 theirs * 100);
 
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            std::printf("peak memory of the player process: %s\n", line.mid(6).trimmed().constData());
+    std::printf("peak memory of the player process: %ld MiB\n", selfStatusKb("VmHWM") / 1024);
     return 0;
 }

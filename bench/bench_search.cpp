@@ -8,6 +8,8 @@
 #include "search/listview.h"
 
 #include <QAbstractEventDispatcher>
+#include "benchsupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,22 +20,6 @@
 #include <cstdio>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-long rssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
 
 std::pair<double, long> timeFind(const QByteArray& root)
 {
@@ -83,7 +69,7 @@ int main(int argc, char* argv[])
     long rows = 0, found = 0, rssPerRow = 0;
     for (int run = 0; run < 5; ++run) {
         list.clearRows();
-        const long before = rssKb();
+        const long before = selfStatusKb("VmRSS");
         app.FoundCount = 0;
         QElapsedTimer clock;
         clock.start();
@@ -94,7 +80,7 @@ int main(int argc, char* argv[])
         walks.push_back(clock.nsecsElapsed() / 1e6);
         rows = list.count();
         if (run == 0)
-            rssPerRow = (rssKb() - before) * 1024 / std::max(1L, rows);
+            rssPerRow = (selfStatusKb("VmRSS") - before) * 1024 / std::max(1L, rows);
         const auto [ms, lines] = timeFind(root);
         finds.push_back(ms);
         found = lines;

@@ -11,23 +11,7 @@
 
 using testsupport::TestProgram;
 
-namespace {
-
-QByteArray fixtureFolder()
-{
-    return QFile::encodeName(qEnvironmentVariable("DVZ_FIXTURES")) + '/';
-}
-
-void fill(Application& app, const QList<QByteArray>& names, const QByteArray& folder = fixtureFolder())
-{
-    ListView& list = *app.form1().ListView1;
-    list.clearRows();
-    for (const QByteArray& name : names)
-        list.appendRow(folder, name, 1);
-    list.count();
-}
-
-} // namespace
+using testsupport::fixtureFolder;
 
 class PlaySelectedTest : public QObject {
     Q_OBJECT
@@ -35,7 +19,7 @@ private slots:
     void playsTheSelectedRowWithItsNameAsCaption()
     {
         TestProgram program;
-        fill(*program.app, {"song.mp3", "clip.mpg"});
+        testsupport::fillRows(*program.app, {"song.mp3", "clip.mpg"});
         program.app->form1().ListView1->select(2);
         program.app->PlaySelected();
         VideoWindow& video = program.app->form2();
@@ -47,7 +31,7 @@ private slots:
     void aRefusedFileKeepsTheCaption()
     {
         TestProgram program;
-        fill(*program.app, {"clip.mpg", "notes.mpg"});
+        testsupport::fillRows(*program.app, {"clip.mpg", "notes.mpg"});
         program.app->PlaySelected();
         program.app->form1().ListView1->select(2);
         program.app->PlaySelected();
@@ -64,7 +48,7 @@ private slots:
     void videoModeClosesThePictureWindow()
     {
         TestProgram program;
-        fill(*program.app, {"clip.mpg"});
+        testsupport::fillRows(*program.app, {"clip.mpg"});
         program.app->form4().show();
         program.app->PlaySelected();
         QVERIFY(!program.app->form4IfLoaded());
@@ -78,7 +62,7 @@ private slots:
     void rewindingStartsTheClipAtItsEnd()
     {
         TestProgram program;
-        fill(*program.app, {"long.mpg"});
+        testsupport::fillRows(*program.app, {"long.mpg"});
         program.app->form2().show(); // the clip has a picture and no sound
         QVERIFY(QTest::qWaitForWindowExposed(&program.app->form2()));
         program.app->ScanMode = kScanRewind;
@@ -90,7 +74,7 @@ private slots:
     void aClosedVideoWindowComesBackHiddenAndPlays()
     {
         TestProgram program;
-        fill(*program.app, {"sound.wave"});
+        testsupport::fillRows(*program.app, {"sound.wave"});
         program.app->closeVideoWindow();
         QVERIFY(!program.app->form2IfLoaded());
         program.app->PlaySelected();
@@ -107,7 +91,7 @@ private slots:
         const QByteArray name("\x8b\xc8.mpg");
         QVERIFY(QFile::copy(testsupport::fixture("clip.mpg"), QFile::decodeName(tree.nativeRoot() + "/plain.mpg")));
         QVERIFY(::rename((tree.nativeRoot() + "/plain.mpg").constData(), (tree.nativeRoot() + '/' + name).constData()) == 0);
-        fill(*program.app, {name}, tree.nativeRoot() + '/');
+        testsupport::fillRows(*program.app, {name}, tree.nativeRoot() + '/');
         program.app->PlaySelected();
         QCOMPARE(program.app->form2().windowTitle(), QStringLiteral("曲.mpg"));
         QCOMPARE(program.app->form2().player().fileName(), tree.nativeRoot() + '/' + name);

@@ -1,6 +1,8 @@
 #include "support/testsupport.h"
 
+#include "app/mainwindow.h"
 #include "platform/messagebox.h"
+#include "search/listview.h"
 #include "settings/settingsstore.h"
 
 #include <QCoreApplication>
@@ -94,6 +96,20 @@ void writeSettings(const QString& configDir, const QList<QStringList>& sectionKe
 QString fixture(const QString& name)
 {
     return qEnvironmentVariable("DVZ_FIXTURES") + u'/' + name;
+}
+
+QByteArray fixtureFolder()
+{
+    return QFile::encodeName(qEnvironmentVariable("DVZ_FIXTURES")) + '/';
+}
+
+void fillRows(Application& app, const QList<QByteArray>& names, const QByteArray& folder)
+{
+    ListView& list = *app.form1().ListView1;
+    list.clearRows();
+    for (const QByteArray& name : names)
+        list.appendRow(folder, name, 1);
+    list.count();
 }
 
 } // namespace testsupport

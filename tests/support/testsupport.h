@@ -51,7 +51,11 @@ struct TestProgram {
 // Writes settings into a fresh store in that folder.
 void writeSettings(const QString& configDir, const QList<QStringList>& sectionKeyValue);
 
-// The clips made by scripts/make-fixtures.sh.
+// The clips made by scripts/make-fixtures.sh, and their folder ("/" ended).
 QString fixture(const QString& name);
+QByteArray fixtureFolder();
+
+// Empties the program's list and gives it one row for each name.
+void fillRows(Application& app, const QList<QByteArray>& names, const QByteArray& folder = fixtureFolder());
 
 } // namespace testsupport

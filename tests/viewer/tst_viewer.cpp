@@ -14,20 +14,13 @@ using testsupport::TestProgram;
 
 namespace {
 
-QByteArray fixtureFolder()
-{
-    return QFile::encodeName(qEnvironmentVariable("DVZ_FIXTURES")) + '/';
-}
+using testsupport::fixtureFolder;
 
 // A program in still-picture mode whose list holds the given rows.
 void fill(Application& app, const QList<QByteArray>& names, const QByteArray& folder = fixtureFolder())
 {
     app.form1().Option2->setChecked(true);
-    ListView& list = *app.form1().ListView1;
-    list.clearRows();
-    for (const QByteArray& name : names)
-        list.appendRow(folder, name, 1);
-    list.count();
+    testsupport::fillRows(app, names, folder);
 }
 
 } // namespace
