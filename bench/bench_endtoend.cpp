@@ -63,6 +63,7 @@ int main(int argc, char* argv[])
     auto app = startProgram(config.path());
     std::vector<double> walks;
     for (int i = 0; i < 3; ++i) {
+        app->form1().ListView1->clearRows();
         QElapsedTimer clock;
         clock.start();
         app->WalkFolder(root);

@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 cmake --build build -j"$(nproc)" >/dev/null
 run() { xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$@"; }
 for bench in build/bench/bench_*; do
-    [ -x "$bench" ] || continue
+    [ -f "$bench" ] && [ -x "$bench" ] || continue
     echo "== $(basename "$bench")"
     run "$bench" "$PWD/build/fixtures"
 done

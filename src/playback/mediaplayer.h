@@ -44,8 +44,8 @@ public:
     bool ensureEngine();
     bool hasPicture() const { return surface_ != nullptr; }
 
-    // The height of the lowest strip that the video window keeps below its
-    // visible area, and of the control strip above it, in pixels.
+    // The height of the seek bar's strip in pixels. Below it the player
+    // keeps its lowest 345 twips, which lie outside the video window.
     static constexpr int kControlStripHeight = 22;
 
 signals:

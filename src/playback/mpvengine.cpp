@@ -40,7 +40,7 @@ std::unique_ptr<MpvEngine> MpvEngine::create(bool videoOutput)
         {"audio-fallback-to-null", "yes"},
         // Small buffers so clips end on time with the null output; smaller
         // ones fail low-rate streams such as RealAudio's 8 kHz.
-        {"ao-null-buffer", "0.1"},
+        {"ao-null-buffer", "0.05"},
         {"audio-buffer", "0.1"},
         // Exact gain at low volumes.
         {"audio-format", "float"},
