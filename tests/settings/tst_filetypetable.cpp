@@ -48,7 +48,11 @@ private slots:
         FileTypeTable media = FileTypeTable::MediaTypes(store);
         FileTypeTable pictures = FileTypeTable::PictureTypes(store);
         media.setChecked(6, false); // *.mov
+        QStringList order;
+        store.setWriteObserver([&order](const QString&, const QString& key, const QString&) { order << key; });
         media.SaveTypes();
+        QCOMPARE(order, QStringList({"OPEN", "avi", "ra", "ram", "mpg", "mpeg", "qt", "mov", "dat", "wave", "mp3", "rm"}));
+        store.setWriteObserver({});
         media.DiscardTypes();
         QCOMPARE(store.getSetting(kApp, kMp, QStringLiteral("OPEN")), QStringLiteral("ON"));
         QCOMPARE(store.getSetting(kApp, kMp, QStringLiteral("mov")), QStringLiteral("OFF"));
