@@ -1,7 +1,7 @@
 // The program end to end: Search over the benchmark tree until the first
 // clip plays or the first picture is painted, beside the bare walk; and
 // the gap between one clip's end and the next clip's first frame.
-#include "app/application.h"
+#include "benchprogram.h"
 #include "app/mainwindow.h"
 #include "benchtree.h"
 #include "playback/mediaplayer.h"
@@ -28,11 +28,7 @@ namespace {
 
 std::unique_ptr<Application> startProgram(const QString& config)
 {
-    Application::Options options;
-    options.configDirectory = config;
-    options.preloadPlayer = false;
-    auto app = std::make_unique<Application>(options);
-    app->start();
+    auto app = startBenchProgram(config);
     app->form2().player().ensureEngine(); // as the program does shortly after it starts
     return app;
 }

@@ -1,6 +1,6 @@
 // Time from ShowSelectedPicture to the picture painted, beside djpeg; a
 // step to a picture read ahead; memory while stepping through 100 photos.
-#include "app/application.h"
+#include "benchprogram.h"
 #include "app/mainwindow.h"
 #include "playback/playcommands.h"
 #include "search/listview.h"
@@ -87,11 +87,8 @@ int main(int argc, char* argv[])
     std::setlocale(LC_NUMERIC, "C");
     QTemporaryDir pictures;
     QTemporaryDir config;
-    Application::Options options;
-    options.configDirectory = config.path();
-    options.preloadPlayer = false;
-    Application app(options);
-    app.start();
+    const auto program = startBenchProgram(config.path());
+    Application& app = *program;
     app.form1().Option2->setChecked(true);
     PictureWindow& window = app.form4();
     window.show();

@@ -1,7 +1,7 @@
 // The program's folder walk beside find(1) on the same tree, its memory per
 // row, its longest pause between event-processing points, and the list
 // with a million rows.
-#include "app/application.h"
+#include "benchprogram.h"
 #include "app/mainwindow.h"
 #include "benchtree.h"
 #include "playback/playcommands.h"
@@ -48,11 +48,8 @@ int main(int argc, char* argv[])
     std::setlocale(LC_NUMERIC, "C");
     const QByteArray root = benchTree();
     QTemporaryDir config;
-    Application::Options options;
-    options.configDirectory = config.path();
-    options.preloadPlayer = false;
-    Application app(options);
-    app.start();
+    const auto program = startBenchProgram(config.path());
+    Application& app = *program;
     ListView& list = *app.form1().ListView1;
 
     // Longest pause between two event-processing points while walking.
