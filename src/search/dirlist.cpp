@@ -138,14 +138,8 @@ void DirList::rebuild()
         item->setData(kPathRole, folder);
     }
     setCurrentRow(count() - 1);
-    std::vector<folderlisting::Entry> entries;
-    folderlisting::list(path_, entries);
-    for (const folderlisting::Entry& e : entries) {
-        const QByteArray child = childPath(path_, e.name);
-        if (e.kind == folderlisting::Entry::Kind::Folder ||
-            (e.kind == folderlisting::Entry::Kind::Unknown && folderlisting::isFolder(child))) {
-            auto* item = new QListWidgetItem(closedIcon, indent(depth) + nativename::toDisplay(e.name), this);
-            item->setData(kPathRole, child);
-        }
+    for (const QByteArray& name : folderlisting::subfolders(path_)) {
+        auto* item = new QListWidgetItem(closedIcon, indent(depth) + nativename::toDisplay(name), this);
+        item->setData(kPathRole, childPath(path_, name));
     }
 }

@@ -77,7 +77,11 @@ bool naturalLess(const QByteArray& a, const QByteArray& b)
     return a < b; // names that differ only in case or leading zeros
 }
 
-bool list(const QByteArray& folderPath, std::vector<Entry>& entries)
+namespace {
+
+// Reads the folder's entries, unsorted; keep() chooses which to take.
+template <typename Keep>
+bool read(const QByteArray& folderPath, std::vector<Entry>& entries, Keep keep)
 {
     entries.clear();
     DIR* dir = opendir(folderPath.constData());
@@ -87,12 +91,34 @@ bool list(const QByteArray& folderPath, std::vector<Entry>& entries)
         const char* name = d->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        entries.push_back({QByteArray(name), kindOf(d->d_type)});
+        Entry entry{QByteArray(name), kindOf(d->d_type)};
+        if (keep(entry))
+            entries.push_back(std::move(entry));
     }
     closedir(dir);
     std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return naturalLess(a.name, b.name); });
     return true;
+}
+
+} // namespace
+
+bool list(const QByteArray& folderPath, std::vector<Entry>& entries)
+{
+    return read(folderPath, entries, [](const Entry&) { return true; });
+}
+
+std::vector<QByteArray> subfolders(const QByteArray& folderPath)
+{
+    const QByteArray prefix = folderPath.endsWith('/') ? folderPath : folderPath + '/';
+    std::vector<Entry> entries;
+    read(folderPath, entries, [&prefix](const Entry& e) {
+        return e.kind == Entry::Kind::Folder || (e.kind == Entry::Kind::Unknown && isFolder(prefix + e.name));
+    });
+    std::vector<QByteArray> names;
+    for (Entry& e : entries)
+        names.push_back(std::move(e.name));
+    return names;
 }
 
 bool isFolder(const QByteArray& path)

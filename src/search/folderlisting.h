@@ -16,6 +16,9 @@ struct Entry {
 // False when the folder cannot be listed; entries is then empty.
 bool list(const QByteArray& folderPath, std::vector<Entry>& entries);
 
+// The subfolders only (links to folders included), in natural order.
+std::vector<QByteArray> subfolders(const QByteArray& folderPath);
+
 // "Is a folder", following links.
 bool isFolder(const QByteArray& path);
 

@@ -18,10 +18,10 @@ QString AddBackslash(const QString& path)
 
 namespace {
 
-bool isSubfolder(const QByteArray& fullPath, folderlisting::Entry::Kind kind)
+bool isSubfolder(const QByteArray& folder, const folderlisting::Entry& entry)
 {
     using Kind = folderlisting::Entry::Kind;
-    return kind == Kind::Folder || (kind == Kind::Unknown && folderlisting::isFolder(fullPath));
+    return entry.kind == Kind::Folder || (entry.kind == Kind::Unknown && folderlisting::isFolder(folder + entry.name));
 }
 
 } // namespace
@@ -48,9 +48,8 @@ void WalkFolder(const QByteArray& path, WalkContext& context)
 
     std::vector<QByteArray> subfolders;
     for (const folderlisting::Entry& entry : entries) {
-        const QByteArray fullPath = folder + entry.name;
-        if (isSubfolder(fullPath, entry.kind))
-            subfolders.push_back(fullPath + '/');
+        if (isSubfolder(folder, entry))
+            subfolders.push_back(folder + entry.name + '/');
         context.filterEntry(folder, entry.name);
     }
     entries.clear();

@@ -28,6 +28,25 @@ bool wildcardMatch(QStringView name, QStringView pattern)
     return p == pattern.size();
 }
 
+namespace {
+
+// The name in upper case; plain ASCII names (the common case) skip the
+// general Unicode conversion.
+QString upperCase(const QByteArray& name)
+{
+    QString upper(name.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(upper.data());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const unsigned char c = name[i];
+        if (c >= 0x80)
+            return QString::fromUtf8(name).toUpper();
+        out[i] = (c >= 'a' && c <= 'z') ? char16_t(c - 'a' + 'A') : char16_t(c);
+    }
+    return upper;
+}
+
+} // namespace
+
 qint64 sizeInKb(qint64 length)
 {
     return (length + 1023) / 1024;
@@ -45,7 +64,7 @@ void FilterEntry(const QByteArray& folderPath, const QByteArray& name, FilterCon
         for (const QString& pattern : patterns)
             context.upperPatterns << pattern.toUpper();
     }
-    const QString upperName = QString::fromUtf8(name).toUpper();
+    const QString upperName = upperCase(name);
     for (const QString& pattern : context.upperPatterns) {
         if (wildcardMatch(upperName, pattern)) {
             // Counted with its row, so the count always equals the rows.
