@@ -20,7 +20,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -48,7 +47,6 @@ double searchUntil(Application& app, const QByteArray& root, const std::function
 int main(int argc, char* argv[])
 {
     QApplication qt(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
     const QString fixtures = qt.arguments().value(1);
     const QByteArray root = benchTree();
     // Real files first in the tree, so the search has something to present.

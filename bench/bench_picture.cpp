@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <unistd.h>
 
@@ -84,7 +83,6 @@ struct Viewer {
 int main(int argc, char* argv[])
 {
     QApplication qt(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
     QTemporaryDir pictures;
     QTemporaryDir config;
     const auto program = startBenchProgram(config.path());

@@ -12,7 +12,6 @@
 #include <QOpenGLWidget>
 #include <QProcess>
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -62,7 +61,6 @@ double mpvProcessMs(const QString& path)
 int main(int argc, char* argv[])
 {
     QApplication qt(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
     const QString fixtures = qt.arguments().value(1);
     VideoWindow window;
     long baseWidth = 0;

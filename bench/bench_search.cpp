@@ -16,7 +16,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -45,7 +44,6 @@ std::pair<double, long> timeFind(const QByteArray& root)
 int main(int argc, char* argv[])
 {
     QApplication qt(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
     const QByteArray root = benchTree();
     QTemporaryDir config;
     const auto program = startBenchProgram(config.path());

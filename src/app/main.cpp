@@ -6,12 +6,10 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <clocale>
 
 int main(int argc, char* argv[])
 {
     QApplication qt(argc, argv);
-    std::setlocale(LC_NUMERIC, "C"); // libmpv refuses to start under other numeric locales
     QApplication::setApplicationName(QStringLiteral("duvaVazorUzevaz"));
     QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
     QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));

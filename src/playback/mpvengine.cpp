@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QMetaObject>
+#include <clocale>
 #include <sys/stat.h>
 
 namespace {
@@ -16,6 +17,9 @@ std::unique_ptr<MpvEngine> MpvEngine::create(bool videoOutput)
     const MpvApi* api = MpvApi::get();
     if (!api)
         return nullptr;
+    // libmpv refuses to start under a numeric locale other than "C" (which
+    // QApplication may have taken from the environment).
+    std::setlocale(LC_NUMERIC, "C");
     mpv_handle* handle = api->create();
     if (!handle)
         return nullptr;

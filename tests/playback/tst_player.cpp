@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
-#include <clocale>
 
 using testsupport::fixture;
 
@@ -22,7 +21,6 @@ class PlayerTest : public QObject {
 private slots:
     void initTestCase()
     {
-        std::setlocale(LC_NUMERIC, "C");
         window = new VideoWindow();
         long width = 0;
         float height = 0;
