@@ -41,7 +41,10 @@ bool ProgramProcess::start(const QString& workingFolder)
 QString ProgramProcess::waitForWindow(const QString& title, int milliseconds)
 {
     QString id;
+    // Polled gently: each look is a new X client, and an X server whose
+    // connection queue is full refuses the program's own connection.
     waitFor([&] {
+        QTest::qWait(150);
         const QString pid = QString::number(process_.processId());
         const QStringList ids = run(QStringLiteral("xdotool"),
                                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), pid})
