@@ -27,6 +27,9 @@ VideoSurface::VideoSurface(QWidget* parent) : QOpenGLWidget(parent)
 VideoSurface::~VideoSurface()
 {
     detach();
+    // The base class destroys the context; by then this object is gone.
+    if (QOpenGLContext* gl = context())
+        disconnect(gl, nullptr, this, nullptr);
 }
 
 bool VideoSurface::openGLAvailable()

@@ -101,7 +101,8 @@ private slots:
         QTemporaryDir dir;
         QFile garbage(dir.path() + QStringLiteral("/ZOLT.ini"));
         QVERIFY(garbage.open(QIODevice::WriteOnly));
-        garbage.write(QByteArray("[Option\nOP=\"unterminated\n\x00\x01\xff\xfe[[[", 34));
+        static const char damaged[] = "[Option\nOP=\"unterminated\n\x00\x01\xff\xfe[[[";
+        garbage.write(damaged, sizeof damaged - 1);
         garbage.close();
         SettingsStore store(dir.path());
         const QString mode = store.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("(NO DATA)"));
