@@ -42,7 +42,6 @@ public:
     // Starts the engine now (it otherwise starts on first use). False when
     // no player library is available.
     bool ensureEngine();
-    bool hasPicture() const { return surface_ != nullptr; }
 
     // The height of the seek bar's strip in pixels. Below it the player
     // keeps its lowest 345 twips, which lie outside the video window.

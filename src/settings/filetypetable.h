@@ -34,7 +34,6 @@ public:
 
     bool isLive() const { return live_.has_value(); }
     int count() const { return static_cast<int>(design_.size()); }
-    const QString& marker() const { return marker_; }
     const FileTypeEntry& entry(int index) const { return design_[index]; }
     // The live state of an entry; loads first when not live.
     bool checked(int index);

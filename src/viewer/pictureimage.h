@@ -18,8 +18,6 @@ public:
     // naturalPixels is the picture's own (upright) size; image holds its
     // pixels, possibly already decoded at the size it will be shown.
     void setPicture(QSize naturalPixels, QImage image);
-    bool hasPicture() const { return !image_.isNull(); }
-    const QImage& image() const { return image_; }
 
     // Geometry in twips of the window's client area.
     twips::Rect geometryTwips() const { return twips_; }
