@@ -1,13 +1,15 @@
 // The program end to end: Search over the benchmark tree until the first
 // clip plays or the first picture is painted, beside the bare walk; and
 // the gap between one clip's end and the next clip's first frame.
+#include "playback/transport.h"
+#include "search/searchcommand.h"
 #include "benchprogram.h"
 #include "app/mainwindow.h"
 #include "benchtree.h"
 #include "playback/mediaplayer.h"
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
-#include "search/listview.h"
+#include "list/listview.h"
 #include "viewer/pictureimage.h"
 #include "viewer/picturewindow.h"
 
@@ -28,16 +30,16 @@ namespace {
 std::unique_ptr<Application> startProgram(const QString& config)
 {
     auto app = startBenchProgram(config);
-    app->form2().player().ensureEngine(); // as the program does shortly after it starts
+    app->transport().videoWindow().player().ensureEngine(); // as the program does shortly after it starts
     return app;
 }
 
 double searchUntil(Application& app, const QByteArray& root, const std::function<bool()>& presented)
 {
-    app.form1().Dir1->setNativePath(root);
+    app.mainWindow().folderList->setNativePath(root);
     QElapsedTimer clock;
     clock.start();
-    app.form1().mnuSerch_Click();
+    app.mainWindow().mnuSerch_Click();
     waitUntil(presented, 10000);
     return clock.nsecsElapsed() / 1e6;
 }
@@ -57,22 +59,22 @@ int main(int argc, char* argv[])
     auto app = startProgram(config.path());
     std::vector<double> walks;
     for (int i = 0; i < 3; ++i) {
-        app->form1().ListView1->clearRows();
+        app->mainWindow().fileList->clearRows();
         QElapsedTimer clock;
         clock.start();
-        app->WalkFolder(root);
+        app->search().WalkFolder(root);
         walks.push_back(clock.nsecsElapsed() / 1e6);
     }
     const double walk = median(walks);
 
     const double video = searchUntil(*app, root, [&] {
-        VideoWindow* window = app->form2IfLoaded();
+        VideoWindow* window = app->transport().loadedVideoWindow();
         return window && window->isVisible() && window->player().CurrentPosition() > 0;
     });
-    app->form1().Option2->setChecked(true);
+    app->mainWindow().pictureModeOption->setChecked(true);
     bool painted = false;
     const double still = searchUntil(*app, root, [&] {
-        PictureWindow* window = app->form4IfLoaded();
+        PictureWindow* window = app->loadedPictureWindow();
         if (window && window->isVisible() && window->image().isVisible() && !painted) {
             window->image().repaint();
             painted = true;
@@ -89,10 +91,10 @@ int main(int argc, char* argv[])
     QTemporaryDir clips;
     for (int i = 0; i < 20; ++i)
         QFile::copy(fixtures + "/clip.mpg", clips.filePath(QStringLiteral("clip%1.mpg").arg(i, 2, 10, QLatin1Char('0'))));
-    app->form1().Option1->setChecked(true);
-    app->form1().Dir1->setPath(clips.path());
-    app->form1().mnuSerch_Click();
-    VideoWindow& window = app->form2();
+    app->mainWindow().videoModeOption->setChecked(true);
+    app->mainWindow().folderList->setPath(clips.path());
+    app->mainWindow().mnuSerch_Click();
+    VideoWindow& window = app->transport().videoWindow();
     auto* surface = window.findChild<QOpenGLWidget*>();
     std::vector<double> gaps;
     QElapsedTimer sinceFrame;

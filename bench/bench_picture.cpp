@@ -2,8 +2,8 @@
 // step to a picture read ahead; memory while stepping through 100 photos.
 #include "benchprogram.h"
 #include "app/mainwindow.h"
-#include "playback/playcommands.h"
-#include "search/listview.h"
+#include "playback/transport.h"
+#include "list/listview.h"
 #include "viewer/pictureimage.h"
 #include "viewer/picturewindow.h"
 
@@ -87,10 +87,10 @@ int main(int argc, char* argv[])
     QTemporaryDir config;
     const auto program = startBenchProgram(config.path());
     Application& app = *program;
-    app.form1().Option2->setChecked(true);
-    PictureWindow& window = app.form4();
+    app.mainWindow().pictureModeOption->setChecked(true);
+    PictureWindow& window = app.pictureWindow();
     window.show();
-    Viewer viewer{app, *app.form1().ListView1, window};
+    Viewer viewer{app, *app.mainWindow().fileList, window};
 
     const struct {
         const char* name;

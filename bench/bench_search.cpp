@@ -1,11 +1,12 @@
 // The program's folder walk beside find(1) on the same tree, its memory per
 // row, its longest pause between event-processing points, and the list
 // with a million rows.
+#include "search/searchcommand.h"
 #include "benchprogram.h"
 #include "app/mainwindow.h"
 #include "benchtree.h"
-#include "playback/playcommands.h"
-#include "search/listview.h"
+#include "playback/transport.h"
+#include "list/listview.h"
 
 #include <QAbstractEventDispatcher>
 #include "benchsupport.h"
@@ -48,7 +49,7 @@ int main(int argc, char* argv[])
     QTemporaryDir config;
     const auto program = startBenchProgram(config.path());
     Application& app = *program;
-    ListView& list = *app.form1().ListView1;
+    ListView& list = *app.mainWindow().fileList;
 
     // Longest pause between two event-processing points while walking.
     QElapsedTimer sinceEvents;
@@ -65,12 +66,11 @@ int main(int argc, char* argv[])
     for (int run = 0; run < 5; ++run) {
         list.clearRows();
         const long before = selfStatusKb("VmRSS");
-        app.FoundCount = 0;
         QElapsedTimer clock;
         clock.start();
         sinceEvents.start();
         walking = true;
-        app.WalkFolder(root);
+        app.search().WalkFolder(root);
         walking = false;
         walks.push_back(clock.nsecsElapsed() / 1e6);
         rows = list.count();

@@ -57,7 +57,6 @@ AboutWindow::AboutWindow(QWidget* parent)
     black.setColor(QPalette::WindowText, Qt::black);
     lblTitle->setPalette(black);
 
-    // Tab order by the design: OK, icon, version, title.
     cmdOK->setFocus();
 }
 

@@ -4,16 +4,14 @@
 #include "app/helpviewer.h"
 #include "app/mainwindow.h"
 #include "dialogs/filetypedialog.h"
+#include "list/listview.h"
+#include "platform/twips.h"
 #include "playback/mediaplayer.h"
 #include "playback/mpvapi.h"
-#include "playback/playcommands.h"
+#include "playback/transport.h"
 #include "playback/videowindow.h"
-#include "search/dirlist.h"
-#include "search/folderwalk.h"
-#include "search/listview.h"
 #include "search/searchcommand.h"
 #include "search/splashwindow.h"
-#include "search/typefilter.h"
 #include "viewer/picturecache.h"
 #include "viewer/picturewindow.h"
 #include "viewer/showpicture.h"
@@ -31,9 +29,12 @@ Application::Application(Options options)
 
 Application::~Application()
 {
-    for (QWidget* window : std::initializer_list<QWidget*>{form2_, form4_, form3_, form5_, frmAbout_, helpViewer_, frmSplash_})
+    for (QWidget* window : std::initializer_list<QWidget*>{pictureWindow_, mediaTypesDialog_, pictureTypesDialog_,
+                                                           aboutWindow_, helpViewer_, splashWindow_})
         delete window;
-    form1_.reset();
+    transport_.reset();
+    search_.reset();
+    mainWindow_.reset();
     settings_.flush();
 }
 
@@ -41,81 +42,95 @@ void Application::start()
 {
     const double ratio = qApp->devicePixelRatio();
     pictureCache_ = std::make_unique<PictureCache>([ratio](QSize natural) { return shownPixelSize(natural, ratio); });
-    form1_ = std::make_unique<MainWindow>(*this);
-    form1_->Form_Load();
-    form1_->show();
+    mainWindow_ = std::make_unique<MainWindow>(*this);
+    createSearch();
+    createTransport();
+    mainWindow_->Form_Load();
+    mainWindow_->show();
     if (options_.preloadPlayer) {
         // Once the window is up, load the player library off the UI thread,
         // then start the engine, so the first clip opens without waiting.
         QTimer::singleShot(100, this, [] { std::thread([] { MpvApi::get(); }).detach(); });
         QTimer::singleShot(500, this, [this] {
-            if (form2_)
-                form2_->player().ensureEngine();
+            if (VideoWindow* window = transport_->loadedVideoWindow())
+                window->player().ensureEngine();
         });
     }
+}
+
+void Application::createSearch()
+{
+    MainWindow& main = *mainWindow_;
+    FileSearch::Hooks hooks{
+        [&main] { return main.isVideoMode(); },
+        [this] {
+            transport_->videoWindow().show();
+            transport_->PlaySelected();
+        },
+        [this, &main] {
+            pictureWindow().show();
+            if (main.fileList->count() >= 1)
+                main.fileList->select(1);
+            ShowSelectedPicture();
+        },
+        [] { QCoreApplication::processEvents(); },
+        &main,
+    };
+    search_ = std::make_unique<FileSearch>(settings_, mediaTypes_, pictureTypes_, *main.fileList, *main.folderList,
+                                           std::move(hooks));
+}
+
+void Application::createTransport()
+{
+    MainWindow& main = *mainWindow_;
+    Transport::Hooks hooks{
+        [&main] { return main.isVideoMode(); },
+        [this] { closePictureWindow(); },
+        [&main] { return twips::fromPixels(main.frameGeometry().width()); },
+    };
+    transport_ = std::make_unique<Transport>(*main.fileList, std::move(hooks));
 }
 
 // ---- Windows ----
 
-VideoWindow& Application::form2()
+PictureWindow& Application::pictureWindow()
 {
-    if (!form2_) {
-        form2_ = new VideoWindow();
-        form2_->Form_Load(twips::fromPixels(form1_->frameGeometry().width()), BaseWidth, BaseHeight);
-        connect(&form2_->player(), &MediaPlayer::EndOfStream, this, [this] {
-            SelectNextRow();
-            PlaySelected();
-        });
-    }
-    return *form2_;
-}
-
-PictureWindow& Application::form4()
-{
-    if (!form4_) {
-        form4_ = new PictureWindow();
+    if (!pictureWindow_) {
+        pictureWindow_ = new PictureWindow();
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        form4_->Form_Load(twips::fromPixels(form1_->frameGeometry().width()), twips::fromPixels(screen.width()),
-                          twips::fromPixels(screen.height()));
+        pictureWindow_->Form_Load(twips::fromPixels(mainWindow_->frameGeometry().width()),
+                                  twips::fromPixels(screen.width()), twips::fromPixels(screen.height()));
     }
-    return *form4_;
-}
-
-void Application::closeVideoWindow()
-{
-    if (form2_) {
-        form2_->hide();
-        delete form2_;
-    }
+    return *pictureWindow_;
 }
 
 void Application::closePictureWindow()
 {
-    if (form4_) {
-        form4_->hide();
-        delete form4_;
+    if (pictureWindow_) {
+        pictureWindow_->hide();
+        delete pictureWindow_;
     }
 }
 
-FileTypeDialog& Application::form3()
+FileTypeDialog& Application::mediaTypesDialog()
 {
-    if (!form3_)
-        form3_ = new FileTypeDialog(mediaTypes_, FileTypeDialogDesign::media());
-    return *form3_;
+    if (!mediaTypesDialog_)
+        mediaTypesDialog_ = new FileTypeDialog(mediaTypes_, FileTypeDialogDesign::media());
+    return *mediaTypesDialog_;
 }
 
-FileTypeDialog& Application::form5()
+FileTypeDialog& Application::pictureTypesDialog()
 {
-    if (!form5_)
-        form5_ = new FileTypeDialog(pictureTypes_, FileTypeDialogDesign::pictures());
-    return *form5_;
+    if (!pictureTypesDialog_)
+        pictureTypesDialog_ = new FileTypeDialog(pictureTypes_, FileTypeDialogDesign::pictures());
+    return *pictureTypesDialog_;
 }
 
-AboutWindow& Application::frmAbout()
+AboutWindow& Application::aboutWindow()
 {
-    if (!frmAbout_)
-        frmAbout_ = new AboutWindow();
-    return *frmAbout_;
+    if (!aboutWindow_)
+        aboutWindow_ = new AboutWindow();
+    return *aboutWindow_;
 }
 
 HelpViewer& Application::helpViewer()
@@ -125,144 +140,50 @@ HelpViewer& Application::helpViewer()
     return *helpViewer_;
 }
 
-SplashWindow& Application::frmSplash()
+SplashWindow& Application::splashWindow()
 {
-    if (!frmSplash_)
-        frmSplash_ = new SplashWindow();
-    return *frmSplash_;
+    if (!splashWindow_)
+        splashWindow_ = new SplashWindow();
+    return *splashWindow_;
 }
 
-VideoWindow* Application::form2IfLoaded()
+PictureWindow* Application::loadedPictureWindow()
 {
-    return form2_;
+    return pictureWindow_;
 }
 
-PictureWindow* Application::form4IfLoaded()
+FileTypeDialog* Application::loadedMediaTypesDialog()
 {
-    return form4_;
+    return mediaTypesDialog_;
 }
 
-FileTypeDialog* Application::form3IfLoaded()
+FileTypeDialog* Application::loadedPictureTypesDialog()
 {
-    return form3_;
+    return pictureTypesDialog_;
 }
 
-FileTypeDialog* Application::form5IfLoaded()
+SplashWindow* Application::loadedSplashWindow()
 {
-    return form5_;
-}
-
-SplashWindow* Application::frmSplashIfLoaded()
-{
-    return frmSplash_;
+    return splashWindow_;
 }
 
 void Application::unloadSplash()
 {
-    delete frmSplash_;
+    delete splashWindow_;
 }
 
-// ---- Module procedures ----
-
-void Application::SearchFiles()
-{
-    searching_ = true;
-    SearchContext context{
-        CancelFlag,
-        FoundCount,
-        *form1_->ListView1,
-        *form1_->Dir1,
-        [this] { return form1_->isVideoMode(); },
-        [this](const QByteArray& folder) { WalkFolder(folder); },
-        [this] {
-            form2().show();
-            PlaySelected();
-        },
-        [this] {
-            form4().show();
-            if (form1_->ListView1->count() >= 1)
-                form1_->ListView1->select(1);
-            ShowSelectedPicture();
-        },
-        form1_.get(),
-    };
-    ::SearchFiles(context);
-    searching_ = false;
-}
-
-FilterContext& Application::filterContext()
-{
-    if (!filterContext_) {
-        filterContext_.reset(new FilterContext{[this] { return form1_->isVideoMode(); }, mediaTypes_, pictureTypes_,
-                                               *form1_->ListView1, FoundCount});
-    }
-    return *filterContext_;
-}
-
-void Application::WalkFolder(const QByteArray& folder)
-{
-    FilterContext& filter = filterContext();
-    WalkContext context{
-        CancelFlag,
-        *form1_->Dir1,
-        [&filter](const QByteArray& path, const QByteArray& name) { FilterEntry(path, name, filter); },
-        [] { QCoreApplication::processEvents(); },
-    };
-    // The folder list's "Drive"/"Dir" writes of one walk reach the file when it returns.
-    settings_.holdWrites();
-    ::WalkFolder(folder, context);
-    settings_.releaseWrites();
-}
-
-PlaybackContext Application::playbackContext()
-{
-    return PlaybackContext{
-        [this] { return form1_->isVideoMode(); },
-        [this] { closePictureWindow(); },
-        [this]() -> VideoWindow& { return form2(); },
-        [this]() -> VideoWindow* { return form2_; },
-        *form1_->ListView1,
-        ScanMode,
-    };
-}
-
-void Application::PlaySelected()
-{
-    PlaybackContext context = playbackContext();
-    ::PlaySelected(context);
-}
-
-void Application::SelectNextRow()
-{
-    ::SelectNextRow(*form1_->ListView1);
-}
-
-void Application::SelectPreviousRow()
-{
-    ::SelectPreviousRow(*form1_->ListView1);
-}
-
-void Application::ScanStep()
-{
-    PlaybackContext context = playbackContext();
-    ::ScanStep(context);
-}
+// ---- Pictures ----
 
 void Application::ShowSelectedPicture()
 {
     PictureContext context{
-        [this] { return form1_->isStillPictureMode(); },
-        [this] { closeVideoWindow(); },
-        [this]() -> PictureWindow& { return form4(); },
-        *form1_->ListView1,
+        [this] { return mainWindow_->isStillPictureMode(); },
+        [this] { transport_->closeVideoWindow(); },
+        [this]() -> PictureWindow& { return pictureWindow(); },
+        *mainWindow_->fileList,
         *pictureCache_,
     };
     ::ShowSelectedPicture(context);
-}
-
-void Application::ApplyScreenSize()
-{
-    ::ApplyScreenSize(form2(), ScreenSize, BaseWidth, BaseHeight);
 }
 
 void Application::endNow()

@@ -11,20 +11,19 @@
 #include <unistd.h>
 
 class AboutWindow;
-class PictureCache;
-struct PlaybackContext;
+class FileSearch;
 class FileTypeDialog;
 class HelpViewer;
 class MainWindow;
+class PictureCache;
 class PictureWindow;
 class SplashWindow;
-class VideoWindow;
-struct FilterContext;
-struct WalkContext;
+class Transport;
 
-// The program: its shared state, its settings, the two file-type tables
-// and the single instance of each window. A secondary window is created on
-// first use and destroyed when it is closed.
+// The program: its settings, the two file-type tables, the main window,
+// the search, the transport (video side) and the single instance of each
+// other window. A secondary window is created on first use and destroyed
+// when it is closed.
 class Application : public QObject {
     Q_OBJECT
 public:
@@ -43,70 +42,53 @@ public:
     // Creates the main window, runs its load steps and shows it.
     void start();
 
-    // The shared state of the program.
-    bool CancelFlag = false;
-    long FoundCount = 0;
-    QString ScanMode;
-    int ScreenSize = 0;
-    long BaseWidth = 0;
-    float BaseHeight = 0;
-
     SettingsStore& settings() { return settings_; }
-    FileTypeTable& MediaTypes() { return mediaTypes_; }
-    FileTypeTable& PictureTypes() { return pictureTypes_; }
+    FileTypeTable& mediaTypes() { return mediaTypes_; }
+    FileTypeTable& pictureTypes() { return pictureTypes_; }
     const MountSource& mounts() const { return options_.mounts; }
 
-    MainWindow& form1() { return *form1_; }
-    // Touching the video or picture window creates it, hidden, with its load step.
-    VideoWindow& form2();
-    VideoWindow* form2IfLoaded();
-    PictureWindow& form4();
-    PictureWindow* form4IfLoaded();
-    void closeVideoWindow();
+    MainWindow& mainWindow() { return *mainWindow_; }
+    FileSearch& search() { return *search_; }
+    Transport& transport() { return *transport_; }
+
+    // Touching the picture window creates it, hidden, with its load step.
+    PictureWindow& pictureWindow();
+    PictureWindow* loadedPictureWindow();
     void closePictureWindow();
 
-    FileTypeDialog& form3();
-    FileTypeDialog& form5();
-    FileTypeDialog* form3IfLoaded();
-    FileTypeDialog* form5IfLoaded();
-    AboutWindow& frmAbout();
+    FileTypeDialog& mediaTypesDialog();
+    FileTypeDialog& pictureTypesDialog();
+    FileTypeDialog* loadedMediaTypesDialog();
+    FileTypeDialog* loadedPictureTypesDialog();
+    AboutWindow& aboutWindow();
     HelpViewer& helpViewer();
-    SplashWindow& frmSplash();
-    SplashWindow* frmSplashIfLoaded();
+    SplashWindow& splashWindow();
+    SplashWindow* loadedSplashWindow();
     void unloadSplash();
 
-    // The module procedures, with this program's collaborators.
-    void SearchFiles();
-    void WalkFolder(const QByteArray& folder);
-    void PlaySelected();
-    void SelectNextRow();
-    void SelectPreviousRow();
+    // Shows the list's selected row in the picture window.
     void ShowSelectedPicture();
-    void ScanStep();
-    void ApplyScreenSize();
-    bool isSearching() const { return searching_; }
 
     // Flushes the settings and ends the process at once: no other handler
     // of any window runs.
     void endNow();
 
 private:
-    FilterContext& filterContext();
-    PlaybackContext playbackContext();
+    void createSearch();
+    void createTransport();
 
     Options options_;
     SettingsStore settings_;
     FileTypeTable mediaTypes_;
     FileTypeTable pictureTypes_;
-    std::unique_ptr<MainWindow> form1_;
-    QPointer<VideoWindow> form2_;
-    QPointer<PictureWindow> form4_;
-    QPointer<FileTypeDialog> form3_;
-    QPointer<FileTypeDialog> form5_;
-    QPointer<AboutWindow> frmAbout_;
-    QPointer<HelpViewer> helpViewer_;
-    QPointer<SplashWindow> frmSplash_;
-    std::unique_ptr<FilterContext> filterContext_;
+    std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<FileSearch> search_;
+    std::unique_ptr<Transport> transport_;
     std::unique_ptr<PictureCache> pictureCache_;
-    bool searching_ = false;
+    QPointer<PictureWindow> pictureWindow_;
+    QPointer<FileTypeDialog> mediaTypesDialog_;
+    QPointer<FileTypeDialog> pictureTypesDialog_;
+    QPointer<AboutWindow> aboutWindow_;
+    QPointer<HelpViewer> helpViewer_;
+    QPointer<SplashWindow> splashWindow_;
 };

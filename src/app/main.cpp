@@ -15,8 +15,8 @@ int main(int argc, char* argv[])
     QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
     Application app({});
     app.start();
-    closeWindowOnSignals(&app.form1());
-    exitWhenShownIfAsked(&app.form1());
+    closeWindowOnSignals(&app.mainWindow());
+    exitWhenShownIfAsked(&app.mainWindow());
     // Drawing the SVG icon is left until the window is up.
     QTimer::singleShot(0, [] { QApplication::setWindowIcon(programIcon()); });
     return qt.exec();

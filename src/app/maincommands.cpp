@@ -8,11 +8,12 @@
 #include "dialogs/filetypedialog.h"
 #include "platform/messagebox.h"
 #include "playback/mediaplayer.h"
-#include "playback/playcommands.h"
+#include "playback/transport.h"
+#include "search/searchcommand.h"
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
-#include "search/listview.h"
+#include "list/listview.h"
 #include "search/splashwindow.h"
 
 #include <QCoreApplication>
@@ -32,60 +33,64 @@ void bringForward(QWidget& window)
 
 // ---- Drive and folder ----
 
+void MainWindow::saveDriveAndFolder()
+{
+    app_.settings().saveSetting(kApp, kOption, kDrive, driveList->drive());
+    app_.settings().saveSetting(kApp, kOption, kDir, folderList->path());
+}
+
 void MainWindow::Drive1_Change()
 {
-    app_.settings().saveSetting(kApp, kOption, QStringLiteral("Drive"), Drive1->drive());
-    app_.settings().saveSetting(kApp, kOption, QStringLiteral("Dir"), Dir1->path());
-    if (!Dir1->moveToDrive(Drive1->drive()))
-        Drive1->setDrive(Dir1->path());
+    saveDriveAndFolder();
+    if (!folderList->moveToDrive(driveList->drive()))
+        driveList->setDrive(folderList->path());
 }
 
 void MainWindow::Dir1_Change()
 {
-    app_.settings().saveSetting(kApp, kOption, QStringLiteral("Drive"), Drive1->drive());
-    app_.settings().saveSetting(kApp, kOption, QStringLiteral("Dir"), Dir1->path());
+    saveDriveAndFolder();
 }
 
 void MainWindow::RestoreDriveFolder()
 {
     SettingsStore& store = app_.settings();
     if (store.getSetting(kApp, kOption, QStringLiteral("F"), kNoData) != kNoData) {
-        const QString drive = store.getSetting(kApp, kOption, QStringLiteral("Drive"));
-        const QString folder = store.getSetting(kApp, kOption, QStringLiteral("Dir"));
-        if (Drive1->setDrive(drive) && Dir1->setPath(folder))
+        const QString drive = store.getSetting(kApp, kOption, kDrive);
+        const QString folder = store.getSetting(kApp, kOption, kDir);
+        if (driveList->setDrive(drive) && folderList->setPath(folder))
             return;
     }
-    if (Drive1->setDrive(FindCdRomDrive(Drive1->volumes())))
+    if (driveList->setDrive(FindCdRomDrive(driveList->volumes())))
         store.saveSetting(kApp, kOption, QStringLiteral("F"), QStringLiteral("OK"));
     else
-        Drive1->setDrive(Dir1->path());
+        driveList->setDrive(folderList->path());
 }
 
 // ---- Search and cancel ----
 
 void MainWindow::Command1_Click()
 {
-    if (app_.isSearching())
+    if (app_.search().isRunning())
         return; // a nested search would mix two searches' rows
-    app_.CancelFlag = false;
-    app_.frmSplash().show();
-    app_.SearchFiles();
+    app_.search().clearCancel();
+    app_.splashWindow().show();
+    app_.search().SearchFiles();
     app_.unloadSplash();
 }
 
 void MainWindow::Command2_Click()
 {
     app_.unloadSplash();
-    app_.CancelFlag = true;
+    app_.search().requestCancel();
 }
 
 void MainWindow::mnuSerch_Click()
 {
-    if (app_.isSearching())
+    if (app_.search().isRunning())
         return;
     // Like the button, the menu clears a cancel left over from an earlier search.
-    app_.CancelFlag = false;
-    app_.SearchFiles();
+    app_.search().clearCancel();
+    app_.search().SearchFiles();
 }
 
 // ---- Transport ----
@@ -102,18 +107,18 @@ void MainWindow::Command3_Click()
 {
     if (refuseInStillPictureMode())
         return;
-    app_.ScanMode = kScanNormal;
-    app_.form2().player().Play();
-    ListView1->setFocus();
+    app_.transport().setScanMode(ScanMode::Normal);
+    app_.transport().videoWindow().player().Play();
+    fileList->setFocus();
 }
 
 void MainWindow::Command4_Click()
 {
     if (refuseInStillPictureMode())
         return;
-    app_.ScanMode = kScanNormal;
-    app_.form2().player().Stop();
-    ListView1->setFocus();
+    app_.transport().setScanMode(ScanMode::Normal);
+    app_.transport().videoWindow().player().Stop();
+    fileList->setFocus();
 }
 
 void MainWindow::Command5_Click()
@@ -127,16 +132,16 @@ void MainWindow::Command6_Click()
 {
     if (refuseInStillPictureMode())
         return;
-    app_.form2().player().Play();
-    app_.ScanMode = kScanFast;
+    app_.transport().videoWindow().player().Play();
+    app_.transport().setScanMode(ScanMode::FastForward);
 }
 
 void MainWindow::Command7_Click()
 {
     if (refuseInStillPictureMode())
         return;
-    app_.form2().player().Play();
-    app_.ScanMode = kScanRewind;
+    app_.transport().videoWindow().player().Play();
+    app_.transport().setScanMode(ScanMode::Rewind);
 }
 
 void MainWindow::Command8_Click()
@@ -150,12 +155,12 @@ void MainWindow::Slider1_Change()
 {
     if (refuseInStillPictureMode())
         return;
-    app_.form2().player().setVolume(qint16(Slider1->value() - 3000));
+    app_.transport().videoWindow().player().setVolume(qint16(volumeSlider->value() - 3000));
 }
 
 void MainWindow::Timer1_Timer()
 {
-    app_.ScanStep();
+    app_.transport().ScanStep();
 }
 
 // ---- List ----
@@ -163,7 +168,7 @@ void MainWindow::Timer1_Timer()
 void MainWindow::ListView1_Click()
 {
     if (isVideoMode())
-        app_.PlaySelected();
+        app_.transport().PlaySelected();
     else
         app_.ShowSelectedPicture();
 }
@@ -173,17 +178,17 @@ void MainWindow::ListView1_KeyDown(int keyCode)
     if (keyCode == ListView::kKeyEnter)
         ListView1_Click();
     else
-        ListView1->setTabStop(false);
+        fileList->setTabStop(false);
 }
 
 void MainWindow::ListView1_Keyup(int keyCode)
 {
     if (keyCode == ListView::kKeySpace) {
-        app_.SelectNextRow();
+        SelectNextRow(*fileList);
     } else if (keyCode == ListView::kKeyNonConvert) {
-        app_.SelectPreviousRow();
+        SelectPreviousRow(*fileList);
     } else {
-        ListView1->setTabStop(false);
+        fileList->setTabStop(false);
         return;
     }
     if (isStillPictureMode())
@@ -199,47 +204,41 @@ void MainWindow::mnuEnd_Click()
 
 void MainWindow::mnuPlay_Click()
 {
-    mnus->setEnabled(!isStillPictureMode());
-}
-
-void MainWindow::chooseScreenSize(int percent)
-{
-    app_.ScreenSize = percent;
-    app_.ApplyScreenSize();
+    screenSizeMenu->setEnabled(!isStillPictureMode());
 }
 
 void MainWindow::mnu50_Click()
 {
-    chooseScreenSize(50);
+    app_.transport().ApplyScreenSize(50);
 }
 
 void MainWindow::mnu100_Click()
 {
-    chooseScreenSize(100);
+    app_.transport().ApplyScreenSize(100);
 }
 
 void MainWindow::mnu150_Click()
 {
-    chooseScreenSize(150);
+    app_.transport().ApplyScreenSize(150);
 }
 
 void MainWindow::mnuNext_Click()
 {
-    app_.form2().player().Play();
-    app_.SelectNextRow();
-    app_.PlaySelected();
+    app_.transport().videoWindow().player().Play();
+    SelectNextRow(*fileList);
+    app_.transport().PlaySelected();
 }
 
 void MainWindow::mnuNextBack_Click()
 {
-    app_.form2().player().Play();
-    app_.SelectPreviousRow();
-    app_.PlaySelected();
+    app_.transport().videoWindow().player().Play();
+    SelectPreviousRow(*fileList);
+    app_.transport().PlaySelected();
 }
 
 void MainWindow::mnuOption_Click()
 {
-    bringForward(isVideoMode() ? app_.form3() : app_.form5());
+    bringForward(isVideoMode() ? app_.mediaTypesDialog() : app_.pictureTypesDialog());
 }
 
 void MainWindow::mnuTopic_Click()
@@ -251,5 +250,5 @@ void MainWindow::mnuTopic_Click()
 
 void MainWindow::mnuVersion_Click()
 {
-    bringForward(app_.frmAbout());
+    bringForward(app_.aboutWindow());
 }

@@ -28,7 +28,7 @@ struct Distances {
 
 Distances recordDistances(const Geometry& g, double scaleWidth, double scaleHeight);
 
-// Form_Resize: the fifteen steps applied to the current geometry for a
+// Form_Resize: the resize rules applied to the current geometry for a
 // client area of scaleWidth × scaleHeight. Sizes the rules would make
 // negative (a client area too small) stay at 0.
 Geometry resized(Geometry g, const Distances& d, double scaleWidth, double scaleHeight);

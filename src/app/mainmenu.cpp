@@ -4,7 +4,7 @@
 #include "app/picturebutton.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
-#include "search/listview.h"
+#include "list/listview.h"
 
 #include <QMenuBar>
 #include <QSlider>
@@ -46,12 +46,12 @@ void MainWindow::createMenus()
 
     QMenu* play = addMenu(bar, "mnuPlay", QStringLiteral("操作（&P)"));
     connect(play, &QMenu::aboutToShow, this, &MainWindow::mnuPlay_Click);
-    mnus = play->addMenu(QStringLiteral("画面サイズ"));
-    mnus->setObjectName(QStringLiteral("mnus"));
-    mnus->menuAction()->setObjectName(QStringLiteral("mnus"));
-    connect(addItem(mnus, "mnu50", QStringLiteral("50%")), &QAction::triggered, this, &MainWindow::mnu50_Click);
-    connect(addItem(mnus, "mnu100", QStringLiteral("100%")), &QAction::triggered, this, &MainWindow::mnu100_Click);
-    connect(addItem(mnus, "mnu150", QStringLiteral("150%")), &QAction::triggered, this, &MainWindow::mnu150_Click);
+    screenSizeMenu = play->addMenu(QStringLiteral("画面サイズ"));
+    screenSizeMenu->setObjectName(QStringLiteral("mnus"));
+    screenSizeMenu->menuAction()->setObjectName(QStringLiteral("mnus"));
+    connect(addItem(screenSizeMenu, "mnu50", QStringLiteral("50%")), &QAction::triggered, this, &MainWindow::mnu50_Click);
+    connect(addItem(screenSizeMenu, "mnu100", QStringLiteral("100%")), &QAction::triggered, this, &MainWindow::mnu100_Click);
+    connect(addItem(screenSizeMenu, "mnu150", QStringLiteral("150%")), &QAction::triggered, this, &MainWindow::mnu150_Click);
     addSeparator(play, "mnusp");
     connect(addItem(play, "mnuNext", QStringLiteral("次のファイル   Space")), &QAction::triggered, this,
             &MainWindow::mnuNext_Click);
@@ -71,18 +71,18 @@ void MainWindow::createMenus()
 
 void MainWindow::connectControls()
 {
-    connect(Drive1, &DriveList::Change, this, &MainWindow::Drive1_Change);
-    connect(Dir1, &DirList::Change, this, &MainWindow::Dir1_Change);
-    connect(Slider1, &QSlider::valueChanged, this, &MainWindow::Slider1_Change);
-    connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
-    connect(ListView1, &ListView::Click, this, &MainWindow::ListView1_Click);
-    connect(ListView1, &ListView::KeyDown, this, &MainWindow::ListView1_KeyDown);
-    connect(ListView1, &ListView::KeyUp, this, &MainWindow::ListView1_Keyup);
+    connect(driveList, &DriveList::Change, this, &MainWindow::Drive1_Change);
+    connect(folderList, &DirList::Change, this, &MainWindow::Dir1_Change);
+    connect(volumeSlider, &QSlider::valueChanged, this, &MainWindow::Slider1_Change);
+    connect(scanTimer, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+    connect(fileList, &ListView::Click, this, &MainWindow::ListView1_Click);
+    connect(fileList, &ListView::KeyDown, this, &MainWindow::ListView1_KeyDown);
+    connect(fileList, &ListView::KeyUp, this, &MainWindow::ListView1_Keyup);
     const std::pair<PictureButton*, void (MainWindow::*)()> clicks[] = {
-        {Command1, &MainWindow::Command1_Click}, {Command2, &MainWindow::Command2_Click},
-        {Command3, &MainWindow::Command3_Click}, {Command4, &MainWindow::Command4_Click},
-        {Command5, &MainWindow::Command5_Click}, {Command6, &MainWindow::Command6_Click},
-        {Command7, &MainWindow::Command7_Click}, {Command8, &MainWindow::Command8_Click},
+        {searchButton, &MainWindow::Command1_Click}, {cancelButton, &MainWindow::Command2_Click},
+        {playButton, &MainWindow::Command3_Click}, {stopButton, &MainWindow::Command4_Click},
+        {nextButton, &MainWindow::Command5_Click}, {fastForwardButton, &MainWindow::Command6_Click},
+        {rewindButton, &MainWindow::Command7_Click}, {previousButton, &MainWindow::Command8_Click},
     };
     for (const auto& [button, slot] : clicks)
         connect(button, &QAbstractButton::clicked, this, slot);

@@ -5,7 +5,7 @@
 #include "platform/twips.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
-#include "search/listview.h"
+#include "list/listview.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -56,32 +56,32 @@ void MainWindow::createControls()
     frame->setAutoFillBackground(true);
     paint(frame, QPalette::Window, Qt::black);
     paint(frame, QPalette::WindowText, Qt::black);
-    for (QRadioButton** option : {&Option1, &Option2}) {
-        const bool first = option == &Option1;
+    for (QRadioButton** option : {&videoModeOption, &pictureModeOption}) {
+        const bool first = option == &videoModeOption;
         *option = new QRadioButton(first ? QStringLiteral("動画") : QStringLiteral("静止画"), frame);
         (*option)->setObjectName(first ? QStringLiteral("Option1") : QStringLiteral("Option2"));
         paint(*option, QPalette::WindowText, QColor(255, 128, 128));
     }
 
-    Drive1 = new DriveList(app_.mounts(), client_);
-    paint(Drive1, QPalette::Base, kOrange);
-    paint(Drive1, QPalette::Button, kOrange);
-    Dir1 = new DirList([this](const QString& path) { return Drive1->volumeOf(path); }, client_);
-    paint(Dir1, QPalette::Base, kOrange);
-    paint(Dir1, QPalette::Text, palette().color(QPalette::ButtonText));
-    ListView1 = new ListView(client_);
+    driveList = new DriveList(app_.mounts(), client_);
+    paint(driveList, QPalette::Base, kOrange);
+    paint(driveList, QPalette::Button, kOrange);
+    folderList = new DirList([this](const QString& path) { return driveList->volumeOf(path); }, client_);
+    paint(folderList, QPalette::Base, kOrange);
+    paint(folderList, QPalette::Text, palette().color(QPalette::ButtonText));
+    fileList = new ListView(client_);
 
-    Label1 = new QLabel(QStringLiteral("Volume"), client_);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAutoFillBackground(true);
-    paint(Label1, QPalette::WindowText, QColor(255, 192, 255));
-    paint(Label1, QPalette::Window, palette().color(QPalette::ButtonText));
-    Slider1 = new QSlider(Qt::Horizontal, client_);
-    Slider1->setObjectName(QStringLiteral("Slider1"));
+    volumeLabel = new QLabel(QStringLiteral("Volume"), client_);
+    volumeLabel->setObjectName(QStringLiteral("Label1"));
+    volumeLabel->setAutoFillBackground(true);
+    paint(volumeLabel, QPalette::WindowText, QColor(255, 192, 255));
+    paint(volumeLabel, QPalette::Window, palette().color(QPalette::ButtonText));
+    volumeSlider = new QSlider(Qt::Horizontal, client_);
+    volumeSlider->setObjectName(QStringLiteral("Slider1"));
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(200);
+    scanTimer = new QTimer(this);
+    scanTimer->setObjectName(QStringLiteral("Timer1"));
+    scanTimer->setInterval(200);
 }
 
 void MainWindow::createButtons()
@@ -93,10 +93,10 @@ void MainWindow::createButtons()
         const char* name;
         const char* tooltip;
     } buttons[] = {
-        {&Command1, Face::Search, "Command1", nullptr},   {&Command2, Face::Cancel, "Command2", nullptr},
-        {&Command3, Face::Play, "Command3", "再生"},       {&Command4, Face::Stop, "Command4", "停止"},
-        {&Command5, Face::Next, "Command5", "次のファイル"}, {&Command6, Face::FastForward, "Command6", "早送り"},
-        {&Command7, Face::Rewind, "Command7", "巻き戻し"}, {&Command8, Face::Previous, "Command8", "前のファイル"},
+        {&searchButton, Face::Search, "Command1", nullptr},   {&cancelButton, Face::Cancel, "Command2", nullptr},
+        {&playButton, Face::Play, "Command3", "再生"},       {&stopButton, Face::Stop, "Command4", "停止"},
+        {&nextButton, Face::Next, "Command5", "次のファイル"}, {&fastForwardButton, Face::FastForward, "Command6", "早送り"},
+        {&rewindButton, Face::Rewind, "Command7", "巻き戻し"}, {&previousButton, Face::Previous, "Command8", "前のファイル"},
     };
     for (const auto& b : buttons) {
         *b.button = new PictureButton(b.face, client_);
@@ -104,14 +104,14 @@ void MainWindow::createButtons()
         if (b.tooltip)
             (*b.button)->setToolTip(QString::fromUtf8(b.tooltip));
     }
-    // Tab order by the design's tab indexes; Drive1 (index 0) starts.
-    QWidget* const order[] = {Drive1,  Command1, Command2, Command3, Command4, Command5, Command6, Command7,
-                              Command8, Dir1,    Slider1,  ListView1, Option2, Option1};
+    // Tab order by the tab indexes; the drive list (index 0) starts.
+    QWidget* const order[] = {driveList,  searchButton, cancelButton, playButton, stopButton, nextButton, fastForwardButton, rewindButton,
+                              previousButton, folderList,    volumeSlider,  fileList, pictureModeOption, videoModeOption};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-    // Command2 is the cancel button: Esc clicks it.
+    // cancelButton is the cancel button: Esc clicks it.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, Command2, &QAbstractButton::click);
+    connect(escape, &QShortcut::activated, cancelButton, &QAbstractButton::click);
 }
 
 void MainWindow::applyGeometry()
@@ -124,12 +124,12 @@ void MainWindow::applyGeometry()
 
 bool MainWindow::isVideoMode() const
 {
-    return Option1->isChecked();
+    return videoModeOption->isChecked();
 }
 
 bool MainWindow::isStillPictureMode() const
 {
-    return Option2->isChecked();
+    return pictureModeOption->isChecked();
 }
 
 void MainWindow::Form_Load()
@@ -142,15 +142,15 @@ void MainWindow::Form_Load()
     distances_ = mainlayout::recordDistances(mainlayout::design(), mainlayout::kDesignWidth,
                                              mainlayout::kDesignHeight);
     const int column = twips::toPixels(twips::roundHalfEven(geometry_.at(QStringLiteral("ListView1")).width / 3.5));
-    ListView1->rows().setHeaders({QStringLiteral("ファイル名"), QStringLiteral("サイズ"), QStringLiteral("フォルダ")});
+    fileList->rows().setHeaders({QStringLiteral("ファイル名"), QStringLiteral("サイズ"), QStringLiteral("フォルダ")});
     for (int i = 0; i < 3; ++i)
-        ListView1->header()->resizeSection(i, column);
-    Slider1->setMaximum(3000);
-    Slider1->setMinimum(0);
-    Slider1->setValue(1500);
+        fileList->header()->resizeSection(i, column);
+    volumeSlider->setMaximum(3000);
+    volumeSlider->setMinimum(0);
+    volumeSlider->setValue(1500);
     Option1or2();
     RestoreDriveFolder();
-    Timer1->start();
+    scanTimer->start();
     loaded_ = true;
 }
 
@@ -159,7 +159,7 @@ void MainWindow::Option1or2()
     const QString stored = app_.settings().getSetting(settingskeys::kApp, settingskeys::kOption,
                                                       QStringLiteral("OP"), settingskeys::kNoData);
     const bool video = stored == settingskeys::kNoData || stored == QLatin1String("OP1");
-    (video ? Option1 : Option2)->setChecked(true);
+    (video ? videoModeOption : pictureModeOption)->setChecked(true);
 }
 
 void MainWindow::OptionRegSave()

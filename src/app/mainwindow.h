@@ -27,27 +27,27 @@ public:
 
     void Option1or2();
     void OptionRegSave();
-    bool isVideoMode() const; // Option1 selected
-    bool isStillPictureMode() const; // Option2 selected
+    bool isVideoMode() const;
+    bool isStillPictureMode() const;
 
-    // The controls, by their designer names.
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
-    DriveList* Drive1 = nullptr;
-    DirList* Dir1 = nullptr;
-    ListView* ListView1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QSlider* Slider1 = nullptr;
-    PictureButton* Command1 = nullptr;
-    PictureButton* Command2 = nullptr;
-    PictureButton* Command3 = nullptr;
-    PictureButton* Command4 = nullptr;
-    PictureButton* Command5 = nullptr;
-    PictureButton* Command6 = nullptr;
-    PictureButton* Command7 = nullptr;
-    PictureButton* Command8 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QMenu* mnus = nullptr;
+    // The controls; each keeps its designer name as its object name.
+    QRadioButton* videoModeOption = nullptr;   // Option1 (動画)
+    QRadioButton* pictureModeOption = nullptr; // Option2 (静止画)
+    DriveList* driveList = nullptr;            // Drive1
+    DirList* folderList = nullptr;             // Dir1
+    ListView* fileList = nullptr;              // ListView1
+    QLabel* volumeLabel = nullptr;             // Label1
+    QSlider* volumeSlider = nullptr;           // Slider1
+    PictureButton* searchButton = nullptr;     // Command1
+    PictureButton* cancelButton = nullptr;     // Command2
+    PictureButton* playButton = nullptr;       // Command3
+    PictureButton* stopButton = nullptr;       // Command4
+    PictureButton* nextButton = nullptr;       // Command5
+    PictureButton* fastForwardButton = nullptr; // Command6
+    PictureButton* rewindButton = nullptr;     // Command7
+    PictureButton* previousButton = nullptr;   // Command8
+    QTimer* scanTimer = nullptr;               // Timer1
+    QMenu* screenSizeMenu = nullptr;           // mnus (画面サイズ)
 
     QWidget* client() const { return client_; }
     // The help file name set at load, resolved against the program's folder.
@@ -100,7 +100,7 @@ private:
     void applyGeometry();
     void RestoreDriveFolder();
     bool refuseInStillPictureMode();
-    void chooseScreenSize(int percent);
+    void saveDriveAndFolder();
 
     Application& app_;
     QWidget* client_ = nullptr;

@@ -11,7 +11,6 @@ public:
     enum class Face { Play, Stop, Next, FastForward, Rewind, Previous, Search, Cancel };
 
     PictureButton(Face face, QWidget* parent = nullptr);
-    Face face() const { return face_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -54,8 +54,7 @@ const FileTypeDialogDesign& FileTypeDialogDesign::pictures()
 }
 
 FileTypeDialog::FileTypeDialog(FileTypeTable& table, const FileTypeDialogDesign& design)
-    : QWidget(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+    : ToolWindow(nullptr),
       table_(table)
 {
     setObjectName(design.objectName);
@@ -76,10 +75,10 @@ FileTypeDialog::FileTypeDialog(FileTypeTable& table, const FileTypeDialogDesign&
         button->setAutoDefault(true); // Enter presses the focused button, and only that
         return button;
     };
-    Command1 = makeButton(QStringLiteral("Command1"), design.okCaption, design.ok.rect);
-    Command2 = makeButton(QStringLiteral("Command2"), QStringLiteral("Cancel"), design.cancel.rect);
-    connect(Command1, &QPushButton::clicked, this, &FileTypeDialog::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &FileTypeDialog::Command2_Click);
+    okButton = makeButton(QStringLiteral("Command1"), design.okCaption, design.ok.rect);
+    cancelButton = makeButton(QStringLiteral("Command2"), QStringLiteral("Cancel"), design.cancel.rect);
+    connect(okButton, &QPushButton::clicked, this, &FileTypeDialog::Command1_Click);
+    connect(cancelButton, &QPushButton::clicked, this, &FileTypeDialog::Command2_Click);
     setTabOrder(design);
     Form_Load();
 }
@@ -99,8 +98,8 @@ void FileTypeDialog::setTabOrder(const FileTypeDialogDesign& design)
     std::map<int, QWidget*> byTabIndex;
     for (int i = 0; i < int(checks_.size()); ++i)
         byTabIndex[design.checks[i].tabIndex] = checks_[i];
-    byTabIndex[design.ok.tabIndex] = Command1;
-    byTabIndex[design.cancel.tabIndex] = Command2;
+    byTabIndex[design.ok.tabIndex] = okButton;
+    byTabIndex[design.cancel.tabIndex] = cancelButton;
     QWidget* previous = nullptr;
     for (const auto& [index, widget] : byTabIndex) {
         if (previous)

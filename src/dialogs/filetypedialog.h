@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/toolwindow.h"
 #include "platform/twips.h"
 
-#include <QWidget>
 #include <vector>
 
 class FileTypeTable;
@@ -30,14 +30,14 @@ struct FileTypeDialogDesign {
 
 // Form3 and Form5: check boxes over a file-type table's live selection,
 // OK to store it and Cancel (or the close box) to drop it. Modeless.
-class FileTypeDialog : public QWidget {
+class FileTypeDialog : public ToolWindow {
     Q_OBJECT
 public:
     FileTypeDialog(FileTypeTable& table, const FileTypeDialogDesign& design);
 
     QCheckBox* Check(int index) const { return checks_[index]; }
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
 public slots:
     void Command1_Click();

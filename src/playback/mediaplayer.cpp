@@ -81,7 +81,7 @@ bool MediaPlayer::ensureEngine()
     if (withPicture)
         replacePictureWithSurface();
     engine_->setVolume(mpvVolume(volume_));
-    connect(engine_.get(), &MpvEngine::endOfStream, this, [this] { emit EndOfStream(0); });
+    connect(engine_.get(), &MpvEngine::endOfStream, this, &MediaPlayer::EndOfStream);
     if (surface_)
         surface_->setEngine(engine_.get());
     return true;

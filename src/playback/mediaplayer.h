@@ -48,7 +48,8 @@ public:
     static constexpr int kControlStripHeight = 22;
 
 signals:
-    void EndOfStream(int result);
+    // The clip played to its natural end.
+    void EndOfStream();
 
 private:
     void replacePictureWithSurface();

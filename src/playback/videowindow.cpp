@@ -5,8 +5,7 @@
 #include <QApplication>
 
 VideoWindow::VideoWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+    : ToolWindow(parent)
 {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -21,28 +20,10 @@ VideoWindow::VideoWindow(QWidget* parent)
     player_->setGeometry(twips::toPixelRect(videolayout::kPlayerDesign));
 }
 
-double VideoWindow::outerWidth() const
+void VideoWindow::setOuterSize(double width, double height)
 {
-    return twips::fromPixels(frameGeometry().width());
-}
-
-double VideoWindow::outerHeight() const
-{
-    return twips::fromPixels(frameGeometry().height());
-}
-
-void VideoWindow::setOuterWidth(double width)
-{
-    const int frame = frameGeometry().width() - geometry().width();
-    resize(std::max(1, twips::toPixels(width) - frame), height());
+    ToolWindow::setOuterSize(width, height);
     Form_Resize(); // a hidden window gets its resize event only when shown
-}
-
-void VideoWindow::setOuterHeight(double height)
-{
-    const int frame = frameGeometry().height() - geometry().height();
-    resize(width(), std::max(1, twips::toPixels(height) - frame));
-    Form_Resize();
 }
 
 twips::Rect VideoWindow::playerGeometry() const
@@ -77,6 +58,5 @@ void ApplyScreenSize(VideoWindow& window, int screenSize, long baseWidth, float 
     const auto size = videolayout::screenSize(screenSize, baseWidth, baseHeight);
     if (!size)
         return;
-    window.setOuterHeight(size->height);
-    window.setOuterWidth(size->width);
+    window.setOuterSize(size->width, size->height);
 }

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "platform/toolwindow.h"
 #include "playback/videolayout.h"
-
-#include <QWidget>
 
 class MediaPlayer;
 
 // Form2: the video window beside the main window, holding the player.
-class VideoWindow : public QWidget {
+class VideoWindow : public ToolWindow {
     Q_OBJECT
 public:
     explicit VideoWindow(QWidget* parent = nullptr);
@@ -15,15 +14,12 @@ public:
     MediaPlayer& player() { return *player_; }
 
     // Places the window beside a main window of that outer width and
-    // remembers the design sizes (the two globals are the program's).
+    // records its outer size as the base of the 画面サイズ menu.
     void Form_Load(double mainOuterWidth, long& baseWidth, float& baseHeight);
     void Form_Resize();
 
-    // Outer size and position in twips (frame and title bar included).
-    double outerWidth() const;
-    double outerHeight() const;
-    void setOuterWidth(double width);
-    void setOuterHeight(double height);
+    // Outer size in twips; the player follows at once, even while hidden.
+    void setOuterSize(double width, double height);
     // Player geometry in twips of the client area.
     twips::Rect playerGeometry() const;
 

@@ -21,11 +21,6 @@ QByteArray normalized(const QByteArray& path)
     return p;
 }
 
-QByteArray childPath(const QByteArray& folder, const QByteArray& name)
-{
-    return folder == "/" ? folder + name : folder + '/' + name;
-}
-
 constexpr int kPathRole = Qt::UserRole;
 
 // Each level is indented a little, up to a limit, so a very deep folder
@@ -140,6 +135,6 @@ void DirList::rebuild()
     setCurrentRow(count() - 1);
     for (const QByteArray& name : folderlisting::subfolders(path_)) {
         auto* item = new QListWidgetItem(closedIcon, indent(depth) + nativename::toDisplay(name), this);
-        item->setData(kPathRole, childPath(path_, name));
+        item->setData(kPathRole, folderlisting::joinPath(path_, name));
     }
 }

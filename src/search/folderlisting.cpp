@@ -56,6 +56,16 @@ Entry::Kind kindOf(unsigned char type)
 
 } // namespace
 
+QByteArray AddBackslash(const QByteArray& path)
+{
+    return path.endsWith('/') ? path : path + '/';
+}
+
+QByteArray joinPath(const QByteArray& folder, const QByteArray& name)
+{
+    return AddBackslash(folder) + name;
+}
+
 bool naturalLess(const QByteArray& a, const QByteArray& b)
 {
     qsizetype i = 0, j = 0;
@@ -110,11 +120,8 @@ bool list(const QByteArray& folderPath, std::vector<Entry>& entries)
 
 std::vector<QByteArray> subfolders(const QByteArray& folderPath)
 {
-    const QByteArray prefix = folderPath.endsWith('/') ? folderPath : folderPath + '/';
     std::vector<Entry> entries;
-    read(folderPath, entries, [&prefix](const Entry& e) {
-        return e.kind == Entry::Kind::Folder || (e.kind == Entry::Kind::Unknown && isFolder(prefix + e.name));
-    });
+    read(folderPath, entries, [&folderPath](const Entry& e) { return isSubfolder(folderPath, e); });
     std::vector<QByteArray> names;
     for (Entry& e : entries)
         names.push_back(std::move(e.name));
@@ -125,6 +132,12 @@ bool isFolder(const QByteArray& path)
 {
     struct stat st;
     return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isSubfolder(const QByteArray& folderPath, const Entry& entry)
+{
+    return entry.kind == Entry::Kind::Folder ||
+           (entry.kind == Entry::Kind::Unknown && isFolder(joinPath(folderPath, entry.name)));
 }
 
 } // namespace folderlisting

@@ -13,6 +13,11 @@ struct Entry {
     enum class Kind { Folder, File, Other, Unknown } kind = Kind::Unknown;
 };
 
+// The folder's path with a final "/" (the root stays "/").
+QByteArray AddBackslash(const QByteArray& path);
+// The path of an entry of the folder.
+QByteArray joinPath(const QByteArray& folder, const QByteArray& name);
+
 // False when the folder cannot be listed; entries is then empty.
 bool list(const QByteArray& folderPath, std::vector<Entry>& entries);
 
@@ -21,6 +26,8 @@ std::vector<QByteArray> subfolders(const QByteArray& folderPath);
 
 // "Is a folder", following links.
 bool isFolder(const QByteArray& path);
+// Whether a listed entry of the folder is a subfolder (links to folders included).
+bool isSubfolder(const QByteArray& folderPath, const Entry& entry);
 
 // Case-insensitive order in which runs of digits compare by value
 // ("2" before "10"), the order file managers show.

@@ -1,27 +1,42 @@
 #include "search/folderwalk.h"
 
-#include "search/dirlist.h"
 #include "search/folderlisting.h"
 
-#include <algorithm>
+#include <linux/magic.h>
 #include <sys/stat.h>
-
-QByteArray AddBackslash(const QByteArray& path)
-{
-    return path.endsWith('/') ? path : path + '/';
-}
-
-QString AddBackslash(const QString& path)
-{
-    return path.endsWith(u'/') ? path : path + u'/';
-}
+#include <sys/vfs.h>
 
 namespace {
 
-bool isSubfolder(const QByteArray& folder, const folderlisting::Entry& entry)
+// File systems that hold the kernel's view of itself rather than files:
+// endless, or changing while they are read.
+bool isPseudoFileSystem(const QByteArray& folder)
 {
-    using Kind = folderlisting::Entry::Kind;
-    return entry.kind == Kind::Folder || (entry.kind == Kind::Unknown && folderlisting::isFolder(folder + entry.name));
+    struct statfs fs;
+    if (::statfs(folder.constData(), &fs) != 0)
+        return true;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEVPTS_SUPER_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case PSTOREFS_MAGIC:
+    case BPF_FS_MAGIC:
+    case SELINUX_MAGIC:
+    case EFIVARFS_MAGIC:
+    case BINFMTFS_MAGIC:
+    case NSFS_MAGIC:
+    case 0x62656570: // configfs
+    case 0x65735543: // fusectl
+    case 0x19800202: // mqueue
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -31,24 +46,22 @@ void WalkFolder(const QByteArray& path, WalkContext& context)
     context.letEventsRun();
     if (context.cancelFlag)
         return;
-    const QByteArray folder = AddBackslash(path);
+    const QByteArray folder = folderlisting::AddBackslash(path);
 
     struct stat st;
-    if (::stat(folder.constData(), &st) != 0)
+    if (::stat(folder.constData(), &st) != 0 || !context.entered.insert({st.st_dev, st.st_ino}).second)
         return;
-    const std::pair<quint64, quint64> identity{st.st_dev, st.st_ino};
-    if (std::find(context.openFolders.begin(), context.openFolders.end(), identity) !=
-        context.openFolders.end())
+    if (isPseudoFileSystem(folder))
         return;
 
     std::vector<folderlisting::Entry> entries;
     if (!folderlisting::list(folder, entries))
         return;
-    context.folderList.setNativePath(folder);
+    context.folderEntered(folder);
 
     std::vector<QByteArray> subfolders;
     for (const folderlisting::Entry& entry : entries) {
-        if (isSubfolder(folder, entry))
+        if (folderlisting::isSubfolder(folder, entry))
             subfolders.push_back(folder + entry.name + '/');
         context.filterEntry(folder, entry.name);
     }
@@ -56,8 +69,6 @@ void WalkFolder(const QByteArray& path, WalkContext& context)
     entries.shrink_to_fit();
 
     context.letEventsRun();
-    context.openFolders.push_back(identity);
     for (const QByteArray& subfolder : subfolders)
         WalkFolder(subfolder, context);
-    context.openFolders.pop_back();
 }

@@ -1,27 +1,24 @@
 #pragma once
 
 #include <QByteArray>
-#include <QString>
 #include <functional>
-#include <vector>
-
-class DirList;
+#include <set>
+#include <utility>
 
 // What the folder walk reads and drives.
 struct WalkContext {
     const bool& cancelFlag;
-    DirList& folderList;
+    // Told of each folder the walk enters, before its entries are offered.
+    std::function<void(const QByteArray& folder)> folderEntered;
     std::function<void(const QByteArray& folderPath, const QByteArray& name)> filterEntry;
     std::function<void()> letEventsRun;
 
-    // Folders on the current walk path (device, inode): a link back to one
-    // of them is not entered again, so a link loop ends.
-    std::vector<std::pair<quint64, quint64>> openFolders = {};
+    // Folders already entered (device, inode): a link to one of them, a
+    // loop or not, is not entered again, so every walk ends.
+    std::set<std::pair<quint64, quint64>> entered = {};
 };
 
 // Visits the folder and everything below it, depth first, offering every
-// entry to the filter before any subfolder is walked.
+// entry to the filter before any subfolder is walked. Kernel pseudo file
+// systems (/proc, /sys...) are not entered.
 void WalkFolder(const QByteArray& path, WalkContext& context);
-
-QByteArray AddBackslash(const QByteArray& path);
-QString AddBackslash(const QString& path);

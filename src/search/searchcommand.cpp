@@ -1,21 +1,48 @@
 #include "search/searchcommand.h"
 
+#include "list/listview.h"
 #include "platform/messagebox.h"
 #include "search/dirlist.h"
-#include "search/listview.h"
+#include "search/folderwalk.h"
+#include "settings/settingsstore.h"
 
-void SearchFiles(SearchContext& context)
+FileSearch::FileSearch(SettingsStore& settings, FileTypeTable& mediaTypes, FileTypeTable& pictureTypes,
+                       ListView& list, DirList& folderList, Hooks hooks)
+    : settings_(settings), list_(list), folderList_(folderList), hooks_(std::move(hooks)),
+      filter_{hooks_.isVideoMode, mediaTypes, pictureTypes, list, foundCount_}
 {
-    context.foundCount = 0;
-    context.list.clearRows();
-    const QByteArray start = context.folderList.nativePath();
-    context.walkFolder(start);
-    if (context.isVideoMode())
-        context.presentVideo();
+}
+
+void FileSearch::SearchFiles()
+{
+    running_ = true;
+    foundCount_ = 0;
+    list_.clearRows();
+    WalkFolder(folderList_.nativePath());
+    if (hooks_.isVideoMode())
+        hooks_.presentVideo();
     else
-        context.presentPictures();
-    if (context.foundCount == 0) {
-        messagebox::show(context.messageParent, QStringLiteral("表示出来るファイルがありません"));
-        context.cancelFlag = false;
+        hooks_.presentPictures();
+    if (foundCount_ == 0) {
+        messagebox::show(hooks_.messageParent, QStringLiteral("表示出来るファイルがありません"));
+        cancelFlag_ = false;
     }
+    running_ = false;
+}
+
+void FileSearch::WalkFolder(const QByteArray& folder)
+{
+    const QByteArray start = folderList_.nativePath();
+    WalkContext context{
+        cancelFlag_,
+        [this](const QByteArray& entered) { folderList_.setNativePath(entered); },
+        [this](const QByteArray& path, const QByteArray& name) { FilterEntry(path, name, filter_); },
+        hooks_.letEventsRun,
+    };
+    // The folder list's writes during a walk would cost a file write per
+    // folder: they are held until the walk returns.
+    settings_.holdWrites(settingskeys::kFolderKeys);
+    ::WalkFolder(folder, context);
+    folderList_.setNativePath(start);
+    settings_.releaseWrites();
 }

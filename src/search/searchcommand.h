@@ -1,27 +1,52 @@
 #pragma once
 
+#include "search/typefilter.h"
+
 #include <QByteArray>
 #include <functional>
 
 class DirList;
+class FileTypeTable;
 class ListView;
 class QWidget;
+class SettingsStore;
 
-// What a search reads, fills and presents.
-struct SearchContext {
-    bool& cancelFlag;
-    long& foundCount;
-    ListView& list;
-    DirList& folderList;
-    std::function<bool()> isVideoMode;
-    // WalkFolder over the given folder, with the program's walk context.
-    std::function<void(const QByteArray& folder)> walkFolder;
-    // Shows the video window and plays the selected row.
-    std::function<void()> presentVideo;
-    // Shows the picture window, selects row 1 and shows its picture.
-    std::function<void()> presentPictures;
-    QWidget* messageParent = nullptr;
+// The search: empties the list, walks the folder list's folder, offering
+// every entry to the type filter, and presents what it found. It owns the
+// cancel request and the count of rows found.
+class FileSearch {
+public:
+    struct Hooks {
+        std::function<bool()> isVideoMode;
+        // Shows the video window and plays the selected row.
+        std::function<void()> presentVideo;
+        // Shows the picture window, selects row 1 and shows its picture.
+        std::function<void()> presentPictures;
+        std::function<void()> letEventsRun;
+        QWidget* messageParent = nullptr;
+    };
+
+    FileSearch(SettingsStore& settings, FileTypeTable& mediaTypes, FileTypeTable& pictureTypes, ListView& list,
+               DirList& folderList, Hooks hooks);
+
+    void SearchFiles();
+    // Walks the folder with the program's filter. The folder list follows
+    // the walk and returns to where it was when the walk ends.
+    void WalkFolder(const QByteArray& folder);
+
+    bool isRunning() const { return running_; }
+    void requestCancel() { cancelFlag_ = true; }
+    void clearCancel() { cancelFlag_ = false; }
+    bool cancelRequested() const { return cancelFlag_; }
+    long foundCount() const { return foundCount_; }
+
+private:
+    SettingsStore& settings_;
+    ListView& list_;
+    DirList& folderList_;
+    Hooks hooks_;
+    bool cancelFlag_ = false;
+    long foundCount_ = 0;
+    bool running_ = false;
+    FilterContext filter_;
 };
-
-// Empties the list, walks the folder list's folder and presents the result.
-void SearchFiles(SearchContext& context);

@@ -1,6 +1,6 @@
 #include "search/typefilter.h"
 
-#include "search/listview.h"
+#include "list/listview.h"
 #include "settings/filetypetable.h"
 
 #include <sys/stat.h>

@@ -10,7 +10,7 @@ class ListView;
 
 // What the type filter reads and changes.
 struct FilterContext {
-    std::function<bool()> isVideoMode; // Option1 selected
+    std::function<bool()> isVideoMode;
     FileTypeTable& mediaTypes;
     FileTypeTable& pictureTypes;
     ListView& list;

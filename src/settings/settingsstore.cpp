@@ -75,7 +75,7 @@ void SettingsStore::saveSetting(const QString& app, const QString& section, cons
     if (observer_)
         observer_(section, key, value);
     const QString path = section + u'/' + key;
-    if (holdDepth_ > 0) {
+    if (heldKeys_.contains(path)) {
         // Held apart from the file's object, which would write itself out
         // at the next turn of the event loop.
         const QVariant stored = open(app).value(path);
@@ -92,15 +92,15 @@ void SettingsStore::saveSetting(const QString& app, const QString& section, cons
     sync(app, file);
 }
 
-void SettingsStore::holdWrites()
+void SettingsStore::holdWrites(const QStringList& keys)
 {
-    ++holdDepth_;
+    heldKeys_ = keys;
 }
 
 void SettingsStore::releaseWrites()
 {
-    if (holdDepth_ > 0 && --holdDepth_ == 0)
-        flush();
+    heldKeys_.clear();
+    flush();
 }
 
 void SettingsStore::flush()

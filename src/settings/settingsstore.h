@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,9 +13,9 @@ class QSettings;
 // ("ZOLT" is ZOLT.ini); sections are its groups.
 //
 // Every write reaches the file before it returns, replacing the file
-// atomically, except while writes are held (during a folder walk); held
-// writes reach the file at release() or flush(), and before any end of the
-// program. The store never reports an error to its callers: a corrupt or
+// atomically, except writes to the keys being held (the folder during a
+// walk); held writes reach the file at releaseWrites() or flush(), and
+// before any end of the program. The store never reports an error to its callers: a corrupt or
 // unreadable file reads as empty, an unwritable one keeps the values in
 // memory, and each problem gets one line on standard error.
 class SettingsStore {
@@ -34,9 +35,9 @@ public:
     void saveSetting(const QString& app, const QString& section, const QString& key,
                      const QString& value);
 
-    // While held, writes stay in memory and a write that does not change
-    // the stored value is skipped.
-    void holdWrites();
+    // While held, writes to these keys ("section/key") stay in memory and
+    // a write that does not change the stored value is skipped.
+    void holdWrites(const QStringList& keys);
     void releaseWrites();
     // Writes everything still held to the files.
     void flush();
@@ -52,7 +53,7 @@ private:
     QString directory_;
     std::map<QString, std::unique_ptr<QSettings>> files_;
     std::map<QString, bool> reportedWriteError_;
-    int holdDepth_ = 0;
+    QStringList heldKeys_;
     std::map<std::pair<QString, QString>, QString> held_; // (app, section/key) -> value
     WriteObserver observer_;
 };
@@ -63,4 +64,8 @@ inline const QString kApp = QStringLiteral("ZOLT");
 inline const QString kNoData = QStringLiteral("(NO DATA)");
 inline const QString kOption = QStringLiteral("Option");
 inline const QString kMpFile = QStringLiteral("MPFile");
+inline const QString kDrive = QStringLiteral("Drive");
+inline const QString kDir = QStringLiteral("Dir");
+// The keys a folder walk holds.
+inline const QStringList kFolderKeys = {kOption + u'/' + kDrive, kOption + u'/' + kDir};
 } // namespace settingskeys

@@ -30,8 +30,7 @@ void CaptionLabel::paintEvent(QPaintEvent*)
 }
 
 PictureWindow::PictureWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+    : ToolWindow(parent)
 {
     setObjectName(QStringLiteral("Form4"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -59,24 +58,10 @@ PictureWindow::PictureWindow(QWidget* parent)
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-double PictureWindow::outerWidth() const
-{
-    return twips::fromPixels(frameGeometry().width());
-}
-
-double PictureWindow::outerHeight() const
-{
-    return twips::fromPixels(frameGeometry().height());
-}
-
 void PictureWindow::Form_Load(double mainOuterWidth, double screenWidth, double screenHeight)
 {
-    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-                         frameGeometry().right() - geometry().right(),
-                         frameGeometry().bottom() - geometry().bottom());
     move(twips::toPixels(mainOuterWidth), 0);
-    resize(twips::toPixels(screenWidth - mainOuterWidth) - frame.left() - frame.right(),
-           twips::toPixels(screenHeight) - frame.top() - frame.bottom());
+    setOuterSize(screenWidth - mainOuterWidth, screenHeight);
     label_->setCaption(KeyHelpText);
 }
 

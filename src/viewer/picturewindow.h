@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/toolwindow.h"
+
 #include <QLabel>
-#include <QWidget>
 
 class PictureImage;
 
@@ -23,7 +24,7 @@ private:
 };
 
 // Form4: the picture window, filling the screen right of the main window.
-class PictureWindow : public QWidget {
+class PictureWindow : public ToolWindow {
     Q_OBJECT
 public:
     explicit PictureWindow(QWidget* parent = nullptr);
@@ -39,9 +40,6 @@ public:
     void Form_Resize();
     // Centres Image1 by the window's outer size.
     void CenterPicture();
-
-    double outerWidth() const;
-    double outerHeight() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

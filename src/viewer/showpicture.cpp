@@ -1,7 +1,7 @@
 #include "viewer/showpicture.h"
 
 #include "platform/twips.h"
-#include "search/listview.h"
+#include "list/listview.h"
 #include "viewer/picturecache.h"
 #include "viewer/picturefit.h"
 #include "viewer/pictureimage.h"

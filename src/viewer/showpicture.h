@@ -9,7 +9,7 @@ class PictureWindow;
 
 // What showing a picture reads and drives.
 struct PictureContext {
-    std::function<bool()> isStillPictureMode; // Option2 selected
+    std::function<bool()> isStillPictureMode;
     std::function<void()> closeVideoWindow;
     // The picture window, created hidden when it does not exist.
     std::function<PictureWindow&()> pictureWindow;

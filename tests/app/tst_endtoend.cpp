@@ -1,10 +1,11 @@
+#include "search/searchcommand.h"
 #include "app/mainwindow.h"
 #include "app/picturebutton.h"
 #include "playback/mediaplayer.h"
-#include "playback/playcommands.h"
+#include "playback/transport.h"
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
-#include "search/listview.h"
+#include "list/listview.h"
 #include "search/splashwindow.h"
 #include "platform/messagebox.h"
 #include "support/testsupport.h"
@@ -34,13 +35,13 @@ void copyFixtures(TempTree& tree, const QList<std::pair<QString, QString>>& copi
 
 void searchIn(TestProgram& program, const TempTree& tree)
 {
-    QVERIFY(program.app->form1().Dir1->setPath(tree.root()));
-    program.app->form1().Command1_Click();
+    QVERIFY(program.app->mainWindow().folderList->setPath(tree.root()));
+    program.app->mainWindow().Command1_Click();
 }
 
 QString videoTitle(TestProgram& program)
 {
-    VideoWindow* video = program.app->form2IfLoaded();
+    VideoWindow* video = program.app->transport().loadedVideoWindow();
     return video ? video->windowTitle() : QString();
 }
 
@@ -65,9 +66,9 @@ private slots:
         TempTree tree;
         copyFixtures(tree, {{"short.wave", "a.wave"}, {"short.wave", "b/b.wave"}, {"short.wave", "c.wave"}});
         searchIn(program, tree);
-        QCOMPARE(program.app->form1().ListView1->count(), 3);
-        QVERIFY(program.app->form2().isVisible());
-        QVERIFY(!program.app->frmSplashIfLoaded());
+        QCOMPARE(program.app->mainWindow().fileList->count(), 3);
+        QVERIFY(program.app->transport().videoWindow().isVisible());
+        QVERIFY(!program.app->loadedSplashWindow());
         QVERIFY(messages.texts.isEmpty());
         QCOMPARE(videoTitle(program), QStringLiteral("a.wave"));
         for (const char* next : {"c.wave", "b.wave", "a.wave"})
@@ -86,23 +87,23 @@ private slots:
         TestProgram program;
         TempTree tree;
         tree.addAll({"readme.txt"});
-        (video ? program.app->form1().Option1 : program.app->form1().Option2)->setChecked(true);
+        (video ? program.app->mainWindow().videoModeOption : program.app->mainWindow().pictureModeOption)->setChecked(true);
         bool windowShownFirst = false;
         testsupport::MessageRecorder messages;
         messagebox::setObserver([&](const QString& text, const QString& caption) {
             messages.texts << text;
             messages.captions << caption;
-            QWidget* window = video ? static_cast<QWidget*>(program.app->form2IfLoaded())
-                                    : static_cast<QWidget*>(program.app->form4IfLoaded());
+            QWidget* window = video ? static_cast<QWidget*>(program.app->transport().loadedVideoWindow())
+                                    : static_cast<QWidget*>(program.app->loadedPictureWindow());
             windowShownFirst = window && window->isVisible();
         });
-        program.app->CancelFlag = true;
+        program.app->search().requestCancel();
         searchIn(program, tree);
         QCOMPARE(messages.texts, QStringList({"表示出来るファイルがありません"}));
         QCOMPARE(messages.captions, QStringList({"duvaVazorUzevaz"}));
         QVERIFY(windowShownFirst);
-        QVERIFY(!program.app->CancelFlag);
-        QCOMPARE(program.app->form1().ListView1->count(), 0);
+        QVERIFY(!program.app->search().cancelRequested());
+        QCOMPARE(program.app->mainWindow().fileList->count(), 0);
     }
 
     void aSecondSearchThatFindsNothingSaysSo()
@@ -115,7 +116,7 @@ private slots:
         QVERIFY(messages.texts.isEmpty());
         searchIn(program, empty);
         QCOMPARE(messages.texts.size(), 1);
-        QCOMPARE(program.app->FoundCount, 0L);
+        QCOMPARE(program.app->search().foundCount(), 0L);
     }
 
     void escapeDuringASearchKeepsTheRowsFoundAndPlaysTheFirst()
@@ -124,20 +125,20 @@ private slots:
         TestProgram program;
         TempTree tree;
         copyFixtures(tree, {{"song.mp3", "1/one.mp3"}, {"song.mp3", "2/two.mp3"}, {"song.mp3", "3/three.mp3"}});
-        MainWindow& form = program.app->form1();
+        MainWindow& form = program.app->mainWindow();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         bool splashDuringSearch = false;
-        connect(form.Dir1, &DirList::Change, this, [&] {
-            if (form.Dir1->path() == tree.path("2")) {
-                splashDuringSearch = program.app->frmSplashIfLoaded() != nullptr;
+        connect(form.folderList, &DirList::Change, this, [&] {
+            if (form.folderList->path() == tree.path("2")) {
+                splashDuringSearch = program.app->loadedSplashWindow() != nullptr;
                 QTest::keyClick(&form, Qt::Key_Escape);
             }
         });
         searchIn(program, tree);
         QVERIFY(splashDuringSearch);
-        QVERIFY(!program.app->frmSplashIfLoaded());
-        QCOMPARE(form.ListView1->count(), 2);
+        QVERIFY(!program.app->loadedSplashWindow());
+        QCOMPARE(form.fileList->count(), 2);
         QCOMPARE(videoTitle(program), QStringLiteral("one.mp3"));
         QVERIFY(messages.texts.isEmpty());
     }
@@ -147,10 +148,10 @@ private slots:
         TestProgram program;
         TempTree tree;
         copyFixtures(tree, {{"song.mp3", "song.mp3"}});
-        program.app->form1().Command2_Click();
-        QVERIFY(program.app->CancelFlag);
+        program.app->mainWindow().Command2_Click();
+        QVERIFY(program.app->search().cancelRequested());
         searchIn(program, tree);
-        QCOMPARE(program.app->form1().ListView1->count(), 1);
+        QCOMPARE(program.app->mainWindow().fileList->count(), 1);
     }
 
     void menuSearchHasNoProgressWindowAndClearsACancel()
@@ -158,14 +159,14 @@ private slots:
         TestProgram program;
         TempTree tree;
         copyFixtures(tree, {{"song.mp3", "a/song.mp3"}});
-        MainWindow& form = program.app->form1();
-        QVERIFY(form.Dir1->setPath(tree.root()));
+        MainWindow& form = program.app->mainWindow();
+        QVERIFY(form.folderList->setPath(tree.root()));
         bool splashSeen = false;
-        connect(form.Dir1, &DirList::Change, this, [&] { splashSeen |= program.app->frmSplashIfLoaded() != nullptr; });
-        program.app->CancelFlag = true;
+        connect(form.folderList, &DirList::Change, this, [&] { splashSeen |= program.app->loadedSplashWindow() != nullptr; });
+        program.app->search().requestCancel();
         form.mnuSerch_Click();
         QVERIFY(!splashSeen);
-        QCOMPARE(form.ListView1->count(), 1);
+        QCOMPARE(form.fileList->count(), 1);
     }
 
     void stillPictureSearchShowsTheFirstPicture()
@@ -173,13 +174,13 @@ private slots:
         TestProgram program;
         TempTree tree;
         copyFixtures(tree, {{"landscape.jpg", "a.jpg"}, {"square.gif", "b.gif"}, {"clip.mpg", "c.mpg"}});
-        program.app->form1().Option2->setChecked(true);
+        program.app->mainWindow().pictureModeOption->setChecked(true);
         searchIn(program, tree);
-        PictureWindow* pictures = program.app->form4IfLoaded();
+        PictureWindow* pictures = program.app->loadedPictureWindow();
         QVERIFY(pictures && pictures->isVisible());
-        QCOMPARE(program.app->form1().ListView1->selectedIndex(), 1);
+        QCOMPARE(program.app->mainWindow().fileList->selectedIndex(), 1);
         QCOMPARE(pictures->windowTitle(), QStringLiteral("a.jpg"));
-        QVERIFY(!program.app->form2IfLoaded());
+        QVERIFY(!program.app->transport().loadedVideoWindow());
     }
 
     void nextAndPreviousWrapAndPlay()
@@ -189,13 +190,13 @@ private slots:
         copyFixtures(tree, {{"song.mp3", "1.mp3"}, {"song.mp3", "2.mp3"}, {"song.mp3", "3.mp3"}, {"song.mp3", "4.mp3"},
                             {"song.mp3", "5.mp3"}});
         searchIn(program, tree);
-        MainWindow& form = program.app->form1();
-        form.ListView1->select(5);
+        MainWindow& form = program.app->mainWindow();
+        form.fileList->select(5);
         form.Command5_Click();
-        QCOMPARE(form.ListView1->selectedIndex(), 1);
+        QCOMPARE(form.fileList->selectedIndex(), 1);
         QCOMPARE(videoTitle(program), QStringLiteral("1.mp3"));
         form.Command8_Click();
-        QCOMPARE(form.ListView1->selectedIndex(), 5);
+        QCOMPARE(form.fileList->selectedIndex(), 5);
         QCOMPARE(videoTitle(program), QStringLiteral("5.mp3"));
         form.mnuNextBack_Click();
         QCOMPARE(videoTitle(program), QStringLiteral("4.mp3"));
@@ -209,23 +210,23 @@ private slots:
         TempTree tree;
         copyFixtures(tree, {{"short.wave", "only.wave"}});
         searchIn(program, tree);
-        MediaPlayer& player = program.app->form2().player();
+        MediaPlayer& player = program.app->transport().videoWindow().player();
         QSignalSpy ends(&player, &MediaPlayer::EndOfStream);
         QVERIFY(waitFor([&] { return ends.count() >= 2; }, 5000));
-        QCOMPARE(program.app->form1().ListView1->selectedIndex(), 1);
+        QCOMPARE(program.app->mainWindow().fileList->selectedIndex(), 1);
     }
 
     void emptyListCommandsDoNothing()
     {
         TestProgram program;
-        MainWindow& form = program.app->form1();
+        MainWindow& form = program.app->mainWindow();
         form.Command5_Click();
         form.Command8_Click();
         form.mnuNext_Click();
         form.ListView1_Keyup(ListView::kKeySpace);
-        program.app->ScanMode = kScanRewind;
+        program.app->transport().setScanMode(ScanMode::Rewind);
         form.Timer1_Timer();
-        QCOMPARE(form.ListView1->selectedIndex(), 0);
+        QCOMPARE(form.fileList->selectedIndex(), 0);
     }
 
     void stillPictureModeRefusesTransport()
@@ -233,26 +234,26 @@ private slots:
         TestProgram program;
         TempTree tree;
         copyFixtures(tree, {{"landscape.jpg", "a.jpg"}, {"square.gif", "b.gif"}});
-        MainWindow& form = program.app->form1();
-        form.Option2->setChecked(true);
+        MainWindow& form = program.app->mainWindow();
+        form.pictureModeOption->setChecked(true);
         searchIn(program, tree);
         testsupport::MessageRecorder messages;
         for (auto click : {&MainWindow::Command3_Click, &MainWindow::Command4_Click, &MainWindow::Command5_Click,
                            &MainWindow::Command6_Click, &MainWindow::Command7_Click, &MainWindow::Command8_Click})
             (form.*click)();
-        form.Slider1->setValue(3000);
+        form.volumeSlider->setValue(3000);
         QCOMPARE(messages.texts.size(), 7);
         QVERIFY(messages.texts.count(QStringLiteral("静止画モードでは使用できません")) == 7);
-        QCOMPARE(form.ListView1->selectedIndex(), 1);
-        QCOMPARE(form.Slider1->value(), 3000);
-        QVERIFY(!program.app->form2IfLoaded()); // showing the picture closed it; the slider did not bring it back
+        QCOMPARE(form.fileList->selectedIndex(), 1);
+        QCOMPARE(form.volumeSlider->value(), 3000);
+        QVERIFY(!program.app->transport().loadedVideoWindow()); // showing the picture closed it; the slider did not bring it back
         form.mnuNext_Click(); // the menu still moves on
-        QCOMPARE(form.ListView1->selectedIndex(), 2);
+        QCOMPARE(form.fileList->selectedIndex(), 2);
         form.mnuPlay_Click();
-        QVERIFY(!form.mnus->isEnabled());
-        form.Option1->setChecked(true);
+        QVERIFY(!form.screenSizeMenu->isEnabled());
+        form.videoModeOption->setChecked(true);
         form.mnuPlay_Click();
-        QVERIFY(form.mnus->isEnabled());
+        QVERIFY(form.screenSizeMenu->isEnabled());
     }
 
     void transportInVideoMode()
@@ -260,34 +261,34 @@ private slots:
         TestProgram program;
         TempTree tree;
         copyFixtures(tree, {{"long.mpg", "1.mpg"}, {"long.mpg", "2.mpg"}});
-        MainWindow& form = program.app->form1();
+        MainWindow& form = program.app->mainWindow();
         searchIn(program, tree);
-        MediaPlayer& player = program.app->form2().player();
-        form.Slider1->setValue(3000);
+        MediaPlayer& player = program.app->transport().videoWindow().player();
+        form.volumeSlider->setValue(3000);
         QCOMPARE(player.Volume(), 0);
-        form.Slider1->setValue(0);
+        form.volumeSlider->setValue(0);
         QCOMPARE(player.Volume(), -3000);
 
         QVERIFY(player.setCurrentPosition(10));
         form.Command6_Click();
-        QCOMPARE(program.app->ScanMode, kScanFast);
-        program.app->ScanStep();
+        QCOMPARE(program.app->transport().scanMode(), ScanMode::FastForward);
+        program.app->transport().ScanStep();
         QVERIFY(qAbs(player.CurrentPosition() - 11) < 0.3);
 
         form.Command4_Click(); // stop
-        QCOMPARE(program.app->ScanMode, kScanNormal);
+        QCOMPARE(program.app->transport().scanMode(), ScanMode::Normal);
         QVERIFY(player.isPaused());
         form.Command6_Click(); // stop, then fast forward: playing fast again
         QVERIFY(!player.isPaused());
         form.Command3_Click();
-        QCOMPARE(program.app->ScanMode, kScanNormal);
+        QCOMPARE(program.app->transport().scanMode(), ScanMode::Normal);
 
         // Rewind at 0.5 s: the next tick goes to the previous row, from its end.
         QVERIFY(player.setCurrentPosition(0.5));
         form.Command7_Click();
-        QCOMPARE(program.app->ScanMode, kScanRewind);
-        program.app->ScanStep();
-        QCOMPARE(form.ListView1->selectedIndex(), 2);
+        QCOMPARE(program.app->transport().scanMode(), ScanMode::Rewind);
+        program.app->transport().ScanStep();
+        QCOMPARE(form.fileList->selectedIndex(), 2);
         QCOMPARE(videoTitle(program), QStringLiteral("2.mpg"));
         QVERIFY(player.CurrentPosition() > 55);
     }
@@ -297,9 +298,9 @@ private slots:
         TestProgram program;
         TempTree tree;
         copyFixtures(tree, {{"song.mp3", "1.mp3"}, {"song.mp3", "2.mp3"}, {"song.mp3", "3.mp3"}, {"song.mp3", "b.mp3"}});
-        MainWindow& form = program.app->form1();
+        MainWindow& form = program.app->mainWindow();
         searchIn(program, tree);
-        ListView& list = *form.ListView1;
+        ListView& list = *form.fileList;
         list.setFocus();
         QTest::keyClick(&list, Qt::Key_Space);
         QCOMPARE(list.selectedIndex(), 2);
@@ -324,9 +325,9 @@ private slots:
         // Still pictures: the keys show what they select.
         TempTree photos;
         copyFixtures(photos, {{"landscape.jpg", "a.jpg"}, {"square.gif", "b.gif"}});
-        form.Option2->setChecked(true);
+        form.pictureModeOption->setChecked(true);
         searchIn(program, photos);
-        PictureWindow& window = program.app->form4();
+        PictureWindow& window = program.app->pictureWindow();
         list.select(2);
         QTest::keyClick(&list, Qt::Key_Space);
         QCOMPARE(window.windowTitle(), QStringLiteral("a.jpg"));

@@ -98,7 +98,7 @@ private slots:
     void realWidgetsFollowTheRules()
     {
         testsupport::TestProgram program;
-        MainWindow& form = program.app->form1();
+        MainWindow& form = program.app->mainWindow();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.client()->size(), QSize(226, 478));
         const auto expectAt = [&form](const Geometry& g) {

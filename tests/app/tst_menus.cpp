@@ -23,7 +23,7 @@ private slots:
     void menuBarCaptionsAndShortcuts()
     {
         TestProgram program;
-        MainWindow& form = program.app->form1();
+        MainWindow& form = program.app->mainWindow();
         const auto action = [&form](const char* name) { return form.findChild<QAction*>(QLatin1String(name)); };
         QCOMPARE(action("mnuFile")->text(), QStringLiteral("ファイル(&F)"));
         QCOMPARE(action("mnuSerch")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -42,16 +42,16 @@ private slots:
     void optionOpensTheDialogOfTheModeOnce()
     {
         TestProgram program;
-        MainWindow& form = program.app->form1();
+        MainWindow& form = program.app->mainWindow();
         form.mnuOption_Click();
-        FileTypeDialog* media = program.app->form3IfLoaded();
+        FileTypeDialog* media = program.app->loadedMediaTypesDialog();
         QVERIFY(media && media->isVisible());
         QCOMPARE(media->windowTitle(), QStringLiteral("ファイル選択"));
         form.mnuOption_Click();
-        QCOMPARE(program.app->form3IfLoaded(), media);
-        form.Option2->setChecked(true);
+        QCOMPARE(program.app->loadedMediaTypesDialog(), media);
+        form.pictureModeOption->setChecked(true);
         form.mnuOption_Click();
-        FileTypeDialog* pictures = program.app->form5IfLoaded();
+        FileTypeDialog* pictures = program.app->loadedPictureTypesDialog();
         QVERIFY(pictures && pictures->isVisible());
         QVERIFY(media->isVisible()); // both open at once
         QVERIFY(pictures->Check(2));
@@ -61,8 +61,8 @@ private slots:
     void aboutWindowShowsTitleAndVersion()
     {
         TestProgram program;
-        program.app->form1().mnuVersion_Click();
-        AboutWindow* about = &program.app->frmAbout();
+        program.app->mainWindow().mnuVersion_Click();
+        AboutWindow* about = &program.app->aboutWindow();
         QVERIFY(about->isVisible());
         QCOMPARE(about->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 "));
         QCOMPARE(about->lblTitle->text(), QStringLiteral("duvaVazorUzevaz"));
@@ -71,15 +71,15 @@ private slots:
         QCOMPARE(about->picIcon->palette().color(QPalette::Window), QColor(192, 192, 192));
         QVERIFY(!about->picIcon->pixmap().isNull());
         QVERIFY(about->cmdOK->isDefault());
-        program.app->form1().mnuVersion_Click();
-        QCOMPARE(&program.app->frmAbout(), about);
+        program.app->mainWindow().mnuVersion_Click();
+        QCOMPARE(&program.app->aboutWindow(), about);
         QCOMPARE(QApplication::topLevelWidgets().count(about), 1);
 
         QPointer<AboutWindow> watch = about;
         QTest::keyClick(about, Qt::Key_Escape);
         QVERIFY(testsupport::waitFor([&] { return watch.isNull(); }));
-        program.app->form1().mnuVersion_Click();
-        watch = &program.app->frmAbout();
+        program.app->mainWindow().mnuVersion_Click();
+        watch = &program.app->aboutWindow();
         QTest::keyClick(watch.data(), Qt::Key_Return);
         QVERIFY(testsupport::waitFor([&] { return watch.isNull(); }));
     }
@@ -87,7 +87,7 @@ private slots:
     void helpOpensOnTheContentsWithEveryTopic()
     {
         TestProgram program;
-        program.app->form1().mnuTopic_Click();
+        program.app->mainWindow().mnuTopic_Click();
         HelpViewer& viewer = program.app->helpViewer();
         QVERIFY(viewer.isVisible());
         QCOMPARE(viewer.tabs()->currentIndex(), 0);
@@ -99,7 +99,7 @@ private slots:
     void indexAndSearchFindTopicsByJapaneseWords()
     {
         TestProgram program;
-        program.app->form1().mnuTopic_Click();
+        program.app->mainWindow().mnuTopic_Click();
         HelpViewer& viewer = program.app->helpViewer();
         viewer.indexQuery()->setText(QStringLiteral("無変換"));
         QCOMPARE(viewer.index()->count(), 1);
@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(viewer.contents()->count(), 0);
         QVERIFY(viewer.page()->toPlainText().contains(QStringLiteral("ruzedir.hlp")));
         QVERIFY(messages.texts.isEmpty());
-        QVERIFY(program.app->form1().isVisible());
+        QVERIFY(program.app->mainWindow().isVisible());
     }
 };
 

@@ -1,9 +1,10 @@
+#include "playback/transport.h"
 #include "app/mainwindow.h"
 #include "playback/mediaplayer.h"
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
-#include "search/listview.h"
+#include "list/listview.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -69,8 +70,8 @@ private slots:
         if (!stored.isNull())
             testsupport::writeSettings(program.config.path(), {{"Option", "OP", stored}});
         program.app->start();
-        QCOMPARE(program.app->form1().Option1->isChecked(), video);
-        QCOMPARE(program.app->form1().Option2->isChecked(), !video);
+        QCOMPARE(program.app->mainWindow().videoModeOption->isChecked(), video);
+        QCOMPARE(program.app->mainWindow().pictureModeOption->isChecked(), !video);
     }
 
     void loadBuildsColumnsSliderAndHiddenVideoWindow()
@@ -79,24 +80,24 @@ private slots:
         TestProgram program({}, false);
         testsupport::writeSettings(program.config.path(), {{"Option", "OP", "OP2"}});
         program.app->start();
-        MainWindow& form = program.app->form1();
+        MainWindow& form = program.app->mainWindow();
         QCOMPARE(form.pos(), QPoint(0, 0));
         QCOMPARE(form.windowTitle(), QStringLiteral("DuvavazorUzevaz"));
         QCOMPARE(QDir::currentPath(), QCoreApplication::applicationDirPath());
         QCOMPARE(form.helpFile(), QStringLiteral("ruzedir.hlp"));
-        QHeaderView* header = form.ListView1->header();
+        QHeaderView* header = form.fileList->header();
         QCOMPARE(header->count(), 3);
         const QStringList titles = {"ファイル名", "サイズ", "フォルダ"};
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(form.ListView1->model()->headerData(i, Qt::Horizontal).toString(), titles[i]);
+            QCOMPARE(form.fileList->model()->headerData(i, Qt::Horizontal).toString(), titles[i]);
             QCOMPARE(header->sectionSize(i), twips::toPixels(827));
         }
-        QCOMPARE(form.Slider1->maximum(), 3000);
-        QCOMPARE(form.Slider1->minimum(), 0);
-        QCOMPARE(form.Slider1->value(), 1500);
+        QCOMPARE(form.volumeSlider->maximum(), 3000);
+        QCOMPARE(form.volumeSlider->minimum(), 0);
+        QCOMPARE(form.volumeSlider->value(), 1500);
         // The volume was set before the still-picture mode was restored.
         QVERIFY(messages.texts.isEmpty());
-        VideoWindow* video = program.app->form2IfLoaded();
+        VideoWindow* video = program.app->transport().loadedVideoWindow();
         QVERIFY(video);
         QVERIFY(!video->isVisible());
         QCOMPARE(video->player().Volume(), -1500);
@@ -106,8 +107,8 @@ private slots:
     void closeBoxStoresTheModeAndEnds()
     {
         TestProgram program;
-        program.app->form1().Option2->setChecked(true);
-        program.app->form1().close();
+        program.app->mainWindow().pictureModeOption->setChecked(true);
+        program.app->mainWindow().close();
         QVERIFY(program.ended);
         QCOMPARE(program.app->settings().getSetting("ZOLT", "Option", "OP"), QStringLiteral("OP2"));
     }
@@ -115,8 +116,8 @@ private slots:
     void exitCommandStoresNothing()
     {
         TestProgram program;
-        program.app->form1().Option2->setChecked(true);
-        program.app->form1().mnuEnd_Click();
+        program.app->mainWindow().pictureModeOption->setChecked(true);
+        program.app->mainWindow().mnuEnd_Click();
         QVERIFY(program.ended);
         QCOMPARE(program.app->settings().getSetting("ZOLT", "Option", "OP", "(NO DATA)"), QStringLiteral("(NO DATA)"));
     }
@@ -125,7 +126,7 @@ private slots:
     {
         RecordingProgram run(volumes({}));
         QCOMPARE(run.setting("F"), QStringLiteral("(NO DATA)"));
-        QCOMPARE(run.program.app->form1().Drive1->drive(), QStringLiteral("/"));
+        QCOMPARE(run.program.app->mainWindow().driveList->drive(), QStringLiteral("/"));
     }
 
     void firstStartChoosesTheOpticalDrive()
@@ -134,9 +135,9 @@ private slots:
         disc.addAll({"VIDEO_TS/"});
         testsupport::TempTree other;
         RecordingProgram run(volumes({{other.root(), "/dev/sdb1", "vfat", {}}, {disc.root(), "/dev/sr0", "iso9660", "DISC"}}));
-        MainWindow& form = run.program.app->form1();
-        QCOMPARE(form.Drive1->drive(), disc.root());
-        QCOMPARE(form.Dir1->path(), disc.root());
+        MainWindow& form = run.program.app->mainWindow();
+        QCOMPARE(form.driveList->drive(), disc.root());
+        QCOMPARE(form.folderList->path(), disc.root());
         QCOMPARE(run.setting("F"), QStringLiteral("OK"));
         QCOMPARE(run.setting("Drive"), disc.root());
         QCOMPARE(run.setting("Dir"), disc.root());
@@ -158,9 +159,9 @@ private slots:
         const QString folder = music.path("アニメ");
         RecordingProgram run(volumes({{music.root(), "/dev/sdb1", "ext4", {}}}),
                              {{"Option", "F", "OK"}, {"Option", "Drive", music.root()}, {"Option", "Dir", folder}});
-        MainWindow& form = run.program.app->form1();
-        QCOMPARE(form.Drive1->drive(), music.root());
-        QCOMPARE(form.Dir1->path(), folder);
+        MainWindow& form = run.program.app->mainWindow();
+        QCOMPARE(form.driveList->drive(), music.root());
+        QCOMPARE(form.folderList->path(), folder);
         QCOMPARE(run.setting("Dir"), folder);
     }
 
@@ -169,7 +170,7 @@ private slots:
         testsupport::TempTree disc;
         RecordingProgram run(volumes({{disc.root(), "/dev/sr0", "udf", {}}}),
                              {{"Option", "F", "OK"}, {"Option", "Drive", "/"}, {"Option", "Dir", "/no/such/folder"}});
-        QCOMPARE(run.program.app->form1().Drive1->drive(), disc.root());
+        QCOMPARE(run.program.app->mainWindow().driveList->drive(), disc.root());
         QCOMPARE(run.writes.back().key, QStringLiteral("F"));
     }
 };

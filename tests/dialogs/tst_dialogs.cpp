@@ -1,6 +1,7 @@
+#include "search/searchcommand.h"
 #include "app/mainwindow.h"
 #include "dialogs/filetypedialog.h"
-#include "search/listview.h"
+#include "list/listview.h"
 #include "settings/filetypetable.h"
 #include "support/testsupport.h"
 
@@ -23,17 +24,17 @@ private slots:
     void mediaDialogIsLaidOutAsDesigned()
     {
         TestProgram program;
-        FileTypeDialog& dialog = program.app->form3();
+        FileTypeDialog& dialog = program.app->mediaTypesDialog();
         QCOMPARE(dialog.objectName(), QStringLiteral("Form3"));
         QCOMPARE(dialog.size(), twips::toPixelSize(2550, 3660));
-        QCOMPARE(dialog.Command1->text(), QStringLiteral("ＯＫ"));
-        QCOMPARE(dialog.Command2->text(), QStringLiteral("Cancel"));
+        QCOMPARE(dialog.okButton->text(), QStringLiteral("ＯＫ"));
+        QCOMPARE(dialog.cancelButton->text(), QStringLiteral("Cancel"));
         QCOMPARE(dialog.Check(10)->geometry(), twips::toPixelRect({120, 2760, 855, 255}));
         QCOMPARE(dialog.Check(8)->text(), QStringLiteral("*.wave"));
-        QVERIFY(!dialog.Command1->isDefault());
+        QVERIFY(!dialog.okButton->isDefault());
         // Tab order: ram, mpg, mpeg, qt, mov, dat, wave, OK, Cancel, avi, ra, mp3, rm.
         const QList<QWidget*> order = {dialog.Check(2), dialog.Check(3), dialog.Check(4), dialog.Check(5), dialog.Check(6),
-                                       dialog.Check(7), dialog.Check(8), dialog.Command1, dialog.Command2, dialog.Check(0),
+                                       dialog.Check(7), dialog.Check(8), dialog.okButton, dialog.cancelButton, dialog.Check(0),
                                        dialog.Check(1), dialog.Check(9), dialog.Check(10)};
         for (int i = 1; i < order.size(); ++i)
             QCOMPARE(order[i - 1]->nextInFocusChain(), order[i]);
@@ -44,49 +45,49 @@ private slots:
     void pictureDialogIsLaidOutAsDesigned()
     {
         TestProgram program;
-        FileTypeDialog& dialog = program.app->form5();
+        FileTypeDialog& dialog = program.app->pictureTypesDialog();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("スライドショー"));
         QCOMPARE(dialog.size(), twips::toPixelSize(2325, 2445));
-        QCOMPARE(dialog.Command1->text(), QStringLiteral("OK"));
-        QCOMPARE(dialog.Command1->geometry(), twips::toPixelRect({0, 1920, 1095, 495}));
+        QCOMPARE(dialog.okButton->text(), QStringLiteral("OK"));
+        QCOMPARE(dialog.okButton->geometry(), twips::toPixelRect({0, 1920, 1095, 495}));
         QCOMPARE(dialog.Check(1)->nextInFocusChain(), dialog.Check(0));
     }
 
     void okStoresAndCancelDiscards()
     {
         TestProgram program;
-        program.app->form3().Check(6)->setChecked(false); // *.mov
-        program.app->form3().Command1->click();
-        QVERIFY(testsupport::waitFor([&] { return !program.app->form3IfLoaded(); }));
+        program.app->mediaTypesDialog().Check(6)->setChecked(false); // *.mov
+        program.app->mediaTypesDialog().okButton->click();
+        QVERIFY(testsupport::waitFor([&] { return !program.app->loadedMediaTypesDialog(); }));
         QCOMPARE(stored(program, "OPEN"), QStringLiteral("ON"));
         QCOMPARE(stored(program, "mov"), QStringLiteral("OFF"));
         QCOMPARE(stored(program, "avi"), QStringLiteral("ON"));
         QCOMPARE(stored(program, "PICOPEN"), QStringLiteral("(NO DATA)"));
-        QVERIFY(!program.app->form3().Check(6)->isChecked());
+        QVERIFY(!program.app->mediaTypesDialog().Check(6)->isChecked());
 
-        program.app->form3().Check(0)->setChecked(false);
-        program.app->form3().Command2->click();
-        QVERIFY(testsupport::waitFor([&] { return !program.app->form3IfLoaded(); }));
-        QVERIFY(program.app->form3().Check(0)->isChecked());
+        program.app->mediaTypesDialog().Check(0)->setChecked(false);
+        program.app->mediaTypesDialog().cancelButton->click();
+        QVERIFY(testsupport::waitFor([&] { return !program.app->loadedMediaTypesDialog(); }));
+        QVERIFY(program.app->mediaTypesDialog().Check(0)->isChecked());
         QCOMPARE(stored(program, "avi"), QStringLiteral("ON"));
 
-        program.app->form5().Check(2)->setChecked(false);
-        program.app->form5().close(); // the close box
-        QVERIFY(testsupport::waitFor([&] { return !program.app->form5IfLoaded(); }));
-        QVERIFY(program.app->form5().Check(2)->isChecked());
+        program.app->pictureTypesDialog().Check(2)->setChecked(false);
+        program.app->pictureTypesDialog().close(); // the close box
+        QVERIFY(testsupport::waitFor([&] { return !program.app->loadedPictureTypesDialog(); }));
+        QVERIFY(program.app->pictureTypesDialog().Check(2)->isChecked());
         QCOMPARE(stored(program, "gif"), QStringLiteral("(NO DATA)"));
     }
 
     void enterAndEscapeOnABoxDoNothing()
     {
         TestProgram program;
-        FileTypeDialog& dialog = program.app->form3();
+        FileTypeDialog& dialog = program.app->mediaTypesDialog();
         dialog.show();
         dialog.Check(3)->setFocus();
         QTest::keyClick(dialog.Check(3), Qt::Key_Return);
         QTest::keyClick(dialog.Check(3), Qt::Key_Escape);
         QTest::qWait(50);
-        QVERIFY(program.app->form3IfLoaded());
+        QVERIFY(program.app->loadedMediaTypesDialog());
         QCOMPARE(stored(program, "OPEN"), QStringLiteral("(NO DATA)"));
     }
 
@@ -95,12 +96,11 @@ private slots:
         TestProgram program;
         testsupport::TempTree tree;
         tree.addAll({"a.avi", "b.mp3"});
-        program.app->form1().mnuOption_Click();
-        program.app->form3().Check(0)->setChecked(false); // untick *.avi, no OK
-        program.app->FoundCount = 0;
-        program.app->WalkFolder(tree.nativeRoot());
-        QCOMPARE(program.app->form1().ListView1->count(), 1);
-        QCOMPARE(program.app->form1().ListView1->rowText(1), QStringLiteral("b.mp3"));
+        program.app->mainWindow().mnuOption_Click();
+        program.app->mediaTypesDialog().Check(0)->setChecked(false); // untick *.avi, no OK
+        program.app->search().WalkFolder(tree.nativeRoot());
+        QCOMPARE(program.app->mainWindow().fileList->count(), 1);
+        QCOMPARE(program.app->mainWindow().fileList->rowText(1), QStringLiteral("b.mp3"));
     }
 };
 

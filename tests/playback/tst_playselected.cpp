@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
 #include "playback/mediaplayer.h"
-#include "playback/playcommands.h"
+#include "playback/transport.h"
 #include "playback/videowindow.h"
-#include "search/listview.h"
+#include "list/listview.h"
 #include "support/testsupport.h"
 #include "viewer/picturewindow.h"
 
@@ -20,9 +20,9 @@ private slots:
     {
         TestProgram program;
         testsupport::fillRows(*program.app, {"song.mp3", "clip.mpg"});
-        program.app->form1().ListView1->select(2);
-        program.app->PlaySelected();
-        VideoWindow& video = program.app->form2();
+        program.app->mainWindow().fileList->select(2);
+        program.app->transport().PlaySelected();
+        VideoWindow& video = program.app->transport().videoWindow();
         QCOMPARE(video.windowTitle(), QStringLiteral("clip.mpg"));
         QCOMPARE(video.player().fileName(), fixtureFolder() + "clip.mpg");
         QVERIFY(testsupport::waitFor([&] { return video.player().CurrentPosition() > 0.1; }));
@@ -32,42 +32,42 @@ private slots:
     {
         TestProgram program;
         testsupport::fillRows(*program.app, {"clip.mpg", "notes.mpg"});
-        program.app->PlaySelected();
-        program.app->form1().ListView1->select(2);
-        program.app->PlaySelected();
-        QCOMPARE(program.app->form2().windowTitle(), QStringLiteral("clip.mpg"));
+        program.app->transport().PlaySelected();
+        program.app->mainWindow().fileList->select(2);
+        program.app->transport().PlaySelected();
+        QCOMPARE(program.app->transport().videoWindow().windowTitle(), QStringLiteral("clip.mpg"));
     }
 
     void noSelectedRowDoesNothing()
     {
         TestProgram program;
-        program.app->PlaySelected();
-        QCOMPARE(program.app->form2().windowTitle(), QStringLiteral("_"));
+        program.app->transport().PlaySelected();
+        QCOMPARE(program.app->transport().videoWindow().windowTitle(), QStringLiteral("_"));
     }
 
     void videoModeClosesThePictureWindow()
     {
         TestProgram program;
         testsupport::fillRows(*program.app, {"clip.mpg"});
-        program.app->form4().show();
-        program.app->PlaySelected();
-        QVERIFY(!program.app->form4IfLoaded());
+        program.app->pictureWindow().show();
+        program.app->transport().PlaySelected();
+        QVERIFY(!program.app->loadedPictureWindow());
 
-        program.app->form1().Option2->setChecked(true);
-        program.app->form4();
-        program.app->PlaySelected();
-        QVERIFY(program.app->form4IfLoaded()); // still-picture mode leaves it alone
+        program.app->mainWindow().pictureModeOption->setChecked(true);
+        program.app->pictureWindow();
+        program.app->transport().PlaySelected();
+        QVERIFY(program.app->loadedPictureWindow()); // still-picture mode leaves it alone
     }
 
     void rewindingStartsTheClipAtItsEnd()
     {
         TestProgram program;
         testsupport::fillRows(*program.app, {"long.mpg"});
-        program.app->form2().show(); // the clip has a picture and no sound
-        QVERIFY(QTest::qWaitForWindowExposed(&program.app->form2()));
-        program.app->ScanMode = kScanRewind;
-        program.app->PlaySelected();
-        const double position = program.app->form2().player().CurrentPosition();
+        program.app->transport().videoWindow().show(); // the clip has a picture and no sound
+        QVERIFY(QTest::qWaitForWindowExposed(&program.app->transport().videoWindow()));
+        program.app->transport().setScanMode(ScanMode::Rewind);
+        program.app->transport().PlaySelected();
+        const double position = program.app->transport().videoWindow().player().CurrentPosition();
         QVERIFY2(position > 58 && position < 60, qPrintable(QString::number(position)));
     }
 
@@ -75,10 +75,10 @@ private slots:
     {
         TestProgram program;
         testsupport::fillRows(*program.app, {"sound.wave"});
-        program.app->closeVideoWindow();
-        QVERIFY(!program.app->form2IfLoaded());
-        program.app->PlaySelected();
-        VideoWindow* video = program.app->form2IfLoaded();
+        program.app->transport().closeVideoWindow();
+        QVERIFY(!program.app->transport().loadedVideoWindow());
+        program.app->transport().PlaySelected();
+        VideoWindow* video = program.app->transport().loadedVideoWindow();
         QVERIFY(video);
         QVERIFY(!video->isVisible());
         QVERIFY(testsupport::waitFor([&] { return video->player().CurrentPosition() > 0.1; }));
@@ -92,9 +92,9 @@ private slots:
         QVERIFY(QFile::copy(testsupport::fixture("clip.mpg"), QFile::decodeName(tree.nativeRoot() + "/plain.mpg")));
         QVERIFY(::rename((tree.nativeRoot() + "/plain.mpg").constData(), (tree.nativeRoot() + '/' + name).constData()) == 0);
         testsupport::fillRows(*program.app, {name}, tree.nativeRoot() + '/');
-        program.app->PlaySelected();
-        QCOMPARE(program.app->form2().windowTitle(), QStringLiteral("曲.mpg"));
-        QCOMPARE(program.app->form2().player().fileName(), tree.nativeRoot() + '/' + name);
+        program.app->transport().PlaySelected();
+        QCOMPARE(program.app->transport().videoWindow().windowTitle(), QStringLiteral("曲.mpg"));
+        QCOMPARE(program.app->transport().videoWindow().player().fileName(), tree.nativeRoot() + '/' + name);
     }
 };
 

@@ -33,7 +33,7 @@ private slots:
         std::vector<Write> writes;
         program.app->settings().setWriteObserver(
             [&](const QString&, const QString& key, const QString& value) { writes.push_back({key, value}); });
-        DirList& folders = *program.app->form1().Dir1;
+        DirList& folders = *program.app->mainWindow().folderList;
         QVERIFY(folders.setPath(tree.root()));
         folders.refreshNow();
         // The subfolder row is opened with a double click (itemActivated).
@@ -53,7 +53,7 @@ private slots:
         TempTree tree;
         tree.addAll({"a/b/", "a/c/"});
         testsupport::TestProgram program;
-        DirList& folders = *program.app->form1().Dir1;
+        DirList& folders = *program.app->mainWindow().folderList;
         QVERIFY(folders.setPath(tree.path("a")));
         QVERIFY(!folders.setPath(tree.path("missing")));
         QVERIFY(!folders.setPath(tree.path("a/b/../../a/x")));
@@ -71,17 +71,17 @@ private slots:
             std::vector<MountEntry>{{"/", "/dev/sda1", "ext4", {}}, {usb.root(), "/dev/sdb1", "vfat", {}}});
         testsupport::MessageRecorder messages;
         testsupport::TestProgram program([volumes] { return *volumes; });
-        MainWindow& form = program.app->form1();
-        QVERIFY(form.Drive1->setDrive(usb.root()));
-        QCOMPARE(form.Dir1->path(), usb.root());
+        MainWindow& form = program.app->mainWindow();
+        QVERIFY(form.driveList->setDrive(usb.root()));
+        QCOMPARE(form.folderList->path(), usb.root());
         // Back to "/", which remembers its folder.
-        QVERIFY(form.Drive1->setDrive(QStringLiteral("/")));
-        QVERIFY(form.Dir1->path() != usb.root());
+        QVERIFY(form.driveList->setDrive(QStringLiteral("/")));
+        QVERIFY(form.folderList->path() != usb.root());
         // The stick is pulled: choosing it lands on the volume that now holds
         // its path, "/", without a message.
         volumes->pop_back();
-        form.Drive1->setDrive(usb.root());
-        QCOMPARE(form.Drive1->drive(), QStringLiteral("/"));
+        form.driveList->setDrive(usb.root());
+        QCOMPARE(form.driveList->drive(), QStringLiteral("/"));
         QVERIFY(messages.texts.isEmpty());
         QCOMPARE(program.app->settings().getSetting("ZOLT", "Option", "Drive"), QStringLiteral("/"));
     }

@@ -1,11 +1,14 @@
+#include "search/searchcommand.h"
 #include "app/mainwindow.h"
 #include "search/dirlist.h"
+#include "search/folderlisting.h"
 #include "search/folderwalk.h"
-#include "search/listview.h"
+#include "list/listview.h"
 #include "search/typefilter.h"
 #include "support/testsupport.h"
 
 #include <QRadioButton>
+#include <QSettings>
 #include <QTest>
 #include <unistd.h>
 
@@ -17,10 +20,9 @@ namespace {
 // Runs the program's walk over the tree, as a search does before presenting.
 QStringList walk(Application& app, const QByteArray& root)
 {
-    app.FoundCount = 0;
-    ListView& list = *app.form1().ListView1;
+    ListView& list = *app.mainWindow().fileList;
     list.clearRows();
-    app.WalkFolder(root);
+    app.search().WalkFolder(root);
     QStringList names;
     for (int i = 1; i <= list.count(); ++i)
         names << list.rowText(i);
@@ -39,10 +41,12 @@ class WalkTest : public QObject {
 private slots:
     void backslashRule()
     {
-        QCOMPARE(AddBackslash(QByteArray("/music")), QByteArray("/music/"));
-        QCOMPARE(AddBackslash(QByteArray("/")), QByteArray("/"));
+        using folderlisting::AddBackslash;
+        QCOMPARE(AddBackslash("/music"), QByteArray("/music/"));
+        QCOMPARE(AddBackslash("/"), QByteArray("/"));
         QCOMPARE(AddBackslash(QByteArray()), QByteArray("/"));
-        QCOMPARE(AddBackslash(QStringLiteral("/音楽")), QStringLiteral("/音楽/"));
+        QCOMPARE(folderlisting::joinPath("/", "a.avi"), QByteArray("/a.avi"));
+        QCOMPARE(folderlisting::joinPath("/音楽", "a.avi"), QByteArray("/音楽/a.avi"));
     }
 
     void wildcardRule_data()
@@ -77,12 +81,12 @@ private slots:
                      "photo.jpg", "Live.mp3/inside.mpeg"});
         QStringList rows = walk(*program.app, tree.nativeRoot());
         QCOMPARE(rows, QStringList({".mp3", "clip.wave", "Live.mp3", "SONG.MP3", "song.mp3", "Song.Mp3", "inside.mpeg"}));
-        QCOMPARE(program.app->FoundCount, 7L);
-        ListView& list = *program.app->form1().ListView1;
+        QCOMPARE(program.app->search().foundCount(), 7L);
+        ListView& list = *program.app->mainWindow().fileList;
         QCOMPARE(rowTexts(list, 3), QStringList({"Live.mp3", "フォルダ", tree.root() + "/"}));
         QCOMPARE(list.fullPath(7), QFile::encodeName(tree.path("Live.mp3/inside.mpeg")));
 
-        program.app->form1().Option2->setChecked(true);
+        program.app->mainWindow().pictureModeOption->setChecked(true);
         QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"photo.jpg"}));
     }
 
@@ -95,7 +99,7 @@ private slots:
         for (const auto& [name, size] : files)
             tree.add(QLatin1String(name), size);
         walk(*program.app, tree.nativeRoot());
-        ListView& list = *program.app->form1().ListView1;
+        ListView& list = *program.app->mainWindow().fileList;
         const QStringList sizes = {"0KB", "1KB", "1KB", "2KB", "1024KB", "5242880KB"};
         for (int i = 0; i < sizes.size(); ++i)
             QCOMPARE(list.rows().text(i, 1), sizes[i]);
@@ -106,10 +110,20 @@ private slots:
         TestProgram program;
         TempTree tree;
         tree.addAll({"a1.mp3", "B/b1.mp3", "a2.mp3", "C/c1.mp3", "C/D/d1.mp3"});
-        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"a1.mp3", "a2.mp3", "b1.mp3", "c1.mp3", "d1.mp3"}));
-        // The folder list ends at the last folder entered, and "Dir" with it.
-        QCOMPARE(program.app->form1().Dir1->path(), tree.path("C/D"));
-        QCOMPARE(program.app->settings().getSetting("ZOLT", "Option", "Dir"), tree.path("C/D"));
+        DirList& folders = *program.app->mainWindow().folderList;
+        QVERIFY(folders.setPath(tree.root()));
+        QStringList shown;
+        QObject::connect(&folders, &DirList::Change, [&] { shown << folders.path(); });
+        const QStringList rows = {"a1.mp3", "a2.mp3", "b1.mp3", "c1.mp3", "d1.mp3"};
+        QCOMPARE(walk(*program.app, tree.nativeRoot()), rows);
+        // The folder list follows the walk, then returns to the folder searched.
+        QCOMPARE(shown, QStringList({tree.path("B"), tree.path("C"), tree.path("C/D"), tree.root()}));
+        QCOMPARE(folders.path(), tree.root());
+        // The held "Dir" writes reached the file when the walk returned.
+        QSettings file(program.settingsFile(), QSettings::IniFormat);
+        QCOMPARE(file.value("Option/Dir").toString(), tree.root());
+        // So a second search walks the same tree.
+        QCOMPARE(walk(*program.app, folders.nativePath()), rows);
     }
 
     void listingIsInNaturalOrder()
@@ -126,10 +140,10 @@ private slots:
         TestProgram program;
         TempTree tree;
         tree.addAll({"a.mp3", "sub/b.mp3"});
-        const QString before = program.app->form1().Dir1->path();
-        program.app->CancelFlag = true;
+        const QString before = program.app->mainWindow().folderList->path();
+        program.app->search().requestCancel();
         QVERIFY(walk(*program.app, tree.nativeRoot()).isEmpty());
-        QCOMPARE(program.app->form1().Dir1->path(), before);
+        QCOMPARE(program.app->mainWindow().folderList->path(), before);
     }
 
     void cancelDuringTheSecondSubfolderFinishesItsListingOnly()
@@ -137,11 +151,11 @@ private slots:
         TestProgram program;
         TempTree tree;
         tree.addAll({"s1/a.mp3", "s2/b1.mp3", "s2/b2.mp3", "s2/deeper/c.mp3", "s3/d.mp3"});
-        DirList& folders = *program.app->form1().Dir1;
+        DirList& folders = *program.app->mainWindow().folderList;
         // The user's Cancel arrives while the second subfolder is being listed.
         connect(&folders, &DirList::Change, this, [&] {
             if (folders.path() == tree.path("s2"))
-                program.app->CancelFlag = true;
+                program.app->search().requestCancel();
         });
         QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"a.mp3", "b1.mp3", "b2.mp3"}));
     }
@@ -160,13 +174,13 @@ private slots:
         TempTree tree;
         tree.addAll({"a/1.mp3", "b/2.mp3", "c/3.mp3"});
         QVERIFY(::symlink("/no/such/target.mp3", QFile::encodeName(tree.path("dangling.mp3")).constData()) == 0);
-        DirList& folders = *program.app->form1().Dir1;
+        DirList& folders = *program.app->mainWindow().folderList;
         connect(&folders, &DirList::Change, this, [&] {
             if (folders.path() == tree.path("a"))
                 QDir(tree.path("b")).removeRecursively();
         });
         QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"1.mp3", "3.mp3"}));
-        QCOMPARE(program.app->FoundCount, 2L);
+        QCOMPARE(program.app->search().foundCount(), 2L);
     }
 
     void unreadableFolderContributesNothing()
@@ -199,7 +213,7 @@ private slots:
         const QByteArray shiftJis("\x8b\xc8.mp3"); // "曲.mp3" in Shift-JIS
         tree.addBytes("\x83\x5f/" + shiftJis, 2048);
         walk(*program.app, tree.nativeRoot());
-        ListView& list = *program.app->form1().ListView1;
+        ListView& list = *program.app->mainWindow().fileList;
         QCOMPARE(list.count(), 1);
         QCOMPARE(list.rowText(1), QStringLiteral("曲.mp3"));
         QCOMPARE(list.fullPath(1), tree.nativeRoot() + "/\x83\x5f/" + shiftJis);

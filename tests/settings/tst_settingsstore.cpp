@@ -65,15 +65,17 @@ private slots:
         QVERIFY(QFile::exists(dir.path() + QStringLiteral("/ZOLT.ini")));
     }
 
-    void heldWritesReachTheFileOnRelease()
+    void onlyHeldKeysWaitForTheRelease()
     {
         QTemporaryDir dir;
         SettingsStore store(dir.path());
-        store.holdWrites();
+        store.holdWrites(settingskeys::kFolderKeys);
         store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("Dir"), QStringLiteral("/a"));
         store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("Dir"), QStringLiteral("/b"));
+        store.saveSetting(kApp, QStringLiteral("MPFile"), QStringLiteral("avi"), QStringLiteral("0"));
         QCOMPARE(store.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("/b"));
         QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("(NO DATA)"));
+        QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("MPFile"), QStringLiteral("avi")), QStringLiteral("0"));
         store.releaseWrites();
         QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("/b"));
     }

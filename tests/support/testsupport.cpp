@@ -2,7 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "platform/messagebox.h"
-#include "search/listview.h"
+#include "list/listview.h"
 #include "settings/settingsstore.h"
 
 #include <QCoreApplication>
@@ -105,7 +105,7 @@ QByteArray fixtureFolder()
 
 void fillRows(Application& app, const QList<QByteArray>& names, const QByteArray& folder)
 {
-    ListView& list = *app.form1().ListView1;
+    ListView& list = *app.mainWindow().fileList;
     list.clearRows();
     for (const QByteArray& name : names)
         list.appendRow(folder, name, 1);

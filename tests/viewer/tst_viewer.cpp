@@ -1,5 +1,7 @@
+#include "playback/videowindow.h"
+#include "playback/transport.h"
 #include "app/mainwindow.h"
-#include "search/listview.h"
+#include "list/listview.h"
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 #include "viewer/picturefit.h"
@@ -19,7 +21,7 @@ using testsupport::fixtureFolder;
 // A program in still-picture mode whose list holds the given rows.
 void fill(Application& app, const QList<QByteArray>& names, const QByteArray& folder = fixtureFolder())
 {
-    app.form1().Option2->setChecked(true);
+    app.mainWindow().pictureModeOption->setChecked(true);
     testsupport::fillRows(app, names, folder);
 }
 
@@ -83,7 +85,7 @@ private slots:
     {
         TestProgram program;
         fill(*program.app, {"landscape.jpg", "portrait.bmp", "square.gif", "sideways.jpg"});
-        PictureWindow& window = program.app->form4();
+        PictureWindow& window = program.app->pictureWindow();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         program.app->ShowSelectedPicture();
@@ -96,13 +98,13 @@ private slots:
         const auto at = picturefit::CenterPicture(window.outerWidth(), window.outerHeight(), 7000, 5250);
         QCOMPARE(image.geometryTwips().left, double(at.left));
         QCOMPARE(image.geometryTwips().top, double(at.top));
-        QVERIFY(program.app->form1().ListView1->hasFocus() || !program.app->form1().isActiveWindow());
+        QVERIFY(program.app->mainWindow().fileList->hasFocus() || !program.app->mainWindow().isActiveWindow());
         QTest::qWait(100);
         testsupport::run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
                                                     QDir::current().filePath(QStringLiteral("picture-window.png"))});
 
         const auto expectSize = [&](int row, double width, double height) {
-            program.app->form1().ListView1->select(row);
+            program.app->mainWindow().fileList->select(row);
             program.app->ShowSelectedPicture();
             QCOMPARE(window.windowTitle(), QString::fromLatin1(QList<const char*>({"", "landscape.jpg", "portrait.bmp", "square.gif", "sideways.jpg"})[row]));
             QCOMPARE(image.geometryTwips().width, width);
@@ -119,7 +121,7 @@ private slots:
     {
         TestProgram program;
         fill(*program.app, {"landscape.jpg"});
-        PictureWindow& window = program.app->form4();
+        PictureWindow& window = program.app->pictureWindow();
         window.show();
         program.app->ShowSelectedPicture();
         const twips::Rect before = window.image().geometryTwips();
@@ -143,12 +145,12 @@ private slots:
         notes.write("not a picture");
         notes.close();
         program.app->ShowSelectedPicture();
-        PictureWindow& window = program.app->form4();
+        PictureWindow& window = program.app->pictureWindow();
         QVERIFY(!window.isVisible()); // created hidden, and it stays so
         QCOMPARE(window.windowTitle(), QStringLiteral("good.jpg"));
         QFile::remove(tree.path("gone.jpg"));
         for (int row : {2, 3, 4}) {
-            program.app->form1().ListView1->select(row);
+            program.app->mainWindow().fileList->select(row);
             program.app->ShowSelectedPicture();
             QVERIFY(!window.image().isVisibleTo(&window));
             QCOMPARE(window.windowTitle(), QStringLiteral("good.jpg"));
@@ -159,9 +161,9 @@ private slots:
     {
         TestProgram program;
         fill(*program.app, {"landscape.jpg"});
-        QVERIFY(program.app->form2IfLoaded());
+        QVERIFY(program.app->transport().loadedVideoWindow());
         program.app->ShowSelectedPicture();
-        QVERIFY(!program.app->form2IfLoaded());
+        QVERIFY(!program.app->transport().loadedVideoWindow());
     }
 
     void aPictureChangedOnDiskIsReadAgain()
@@ -175,10 +177,10 @@ private slots:
         QTest::qWait(200);
         QFile::remove(tree.path("b.bmp"));
         QVERIFY(QFile::copy(testsupport::fixture("square.gif"), tree.path("b.bmp")));
-        program.app->form1().ListView1->select(2);
+        program.app->mainWindow().fileList->select(2);
         program.app->ShowSelectedPicture();
-        QCOMPARE(program.app->form4().image().geometryTwips().height, 7000.0);
-        QCOMPARE(program.app->form4().image().geometryTwips().width, 7000.0);
+        QCOMPARE(program.app->pictureWindow().image().geometryTwips().height, 7000.0);
+        QCOMPARE(program.app->pictureWindow().image().geometryTwips().width, 7000.0);
     }
 };
 

@@ -1,4 +1,4 @@
-#include "search/listview.h"
+#include "list/listview.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -114,4 +114,28 @@ void ListView::keyReleaseEvent(QKeyEvent* event)
     if (event->isAutoRepeat())
         return;
     emit KeyUp(virtualKeyCode(event->key()));
+}
+
+namespace {
+void selectAndShow(ListView& list, int row)
+{
+    list.select(row);
+    list.EnsureVisible(row);
+    list.select(row);
+    list.setFocus();
+}
+} // namespace
+
+void SelectNextRow(ListView& list)
+{
+    const int row = list.selectedIndex();
+    if (row != 0)
+        selectAndShow(list, row < list.count() ? row + 1 : 1);
+}
+
+void SelectPreviousRow(ListView& list)
+{
+    const int row = list.selectedIndex();
+    if (row != 0)
+        selectAndShow(list, row == 1 ? list.count() : row - 1);
 }

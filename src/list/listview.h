@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/listrowmodel.h"
+#include "list/listrowmodel.h"
 
 #include <QTreeView>
 
@@ -50,3 +50,9 @@ protected:
 private:
     ListRowModel model_;
 };
+
+// Moves the selection one row on or back, wrapping at the ends, scrolls
+// it into view and focuses the list; nothing happens when no row is
+// selected.
+void SelectNextRow(ListView& list);
+void SelectPreviousRow(ListView& list);

@@ -1,4 +1,4 @@
-#include "search/listview.h"
+#include "list/listview.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -57,14 +57,6 @@ private slots:
         list.setTabStop(false);
         QVERIFY(!list.tabStop());
         QCOMPARE(list.focusPolicy(), Qt::ClickFocus);
-    }
-
-    void virtualKeyCodes()
-    {
-        QCOMPARE(ListView::virtualKeyCode(Qt::Key_Return), 13);
-        QCOMPARE(ListView::virtualKeyCode(Qt::Key_Enter), 13);
-        QCOMPARE(ListView::virtualKeyCode(Qt::Key_Space), 32);
-        QCOMPARE(ListView::virtualKeyCode(Qt::Key_Muhenkan), 29);
     }
 };
 

@@ -1,4 +1,4 @@
-#include "search/listrowmodel.h"
+#include "list/listrowmodel.h"
 
 #include "platform/nativename.h"
 

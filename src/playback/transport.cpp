@@ -1,0 +1,86 @@
+#include "playback/transport.h"
+
+#include "list/listview.h"
+#include "playback/mediaplayer.h"
+#include "playback/videowindow.h"
+
+#include <algorithm>
+
+Transport::Transport(ListView& list, Hooks hooks) : list_(list), hooks_(std::move(hooks)) {}
+
+Transport::~Transport()
+{
+    delete window_;
+}
+
+VideoWindow& Transport::videoWindow()
+{
+    if (!window_) {
+        window_ = new VideoWindow();
+        window_->Form_Load(hooks_.mainOuterWidth(), baseWidth_, baseHeight_);
+        connect(&window_->player(), &MediaPlayer::EndOfStream, this, &Transport::EndOfStream);
+    }
+    return *window_;
+}
+
+VideoWindow* Transport::loadedVideoWindow() const
+{
+    return window_;
+}
+
+void Transport::closeVideoWindow()
+{
+    if (window_) {
+        window_->hide();
+        delete window_;
+    }
+}
+
+void Transport::EndOfStream()
+{
+    SelectNextRow(list_);
+    PlaySelected();
+}
+
+void Transport::PlaySelected()
+{
+    if (hooks_.isVideoMode())
+        hooks_.closePictureWindow();
+    list_.setFocus();
+    const int row = list_.selectedIndex();
+    if (row == 0)
+        return;
+    VideoWindow& window = videoWindow();
+    MediaPlayer& player = window.player();
+    if (player.setFileName(list_.fullPath(row))) {
+        window.setWindowTitle(list_.rowText(row));
+        // Rewinding carries on from the clip's end. One timer step before
+        // it: a clip put exactly at its end would end at once and hand over
+        // to the next row instead.
+        const bool placed = scanMode_ != ScanMode::Rewind ||
+                            player.setCurrentPosition(std::max(0.0, player.Duration() - 1.0));
+        if (placed)
+            player.Play();
+    }
+    list_.setFocus();
+}
+
+void Transport::ScanStep()
+{
+    if (scanMode_ == ScanMode::FastForward) {
+        if (window_)
+            window_->player().setCurrentPosition(window_->player().CurrentPosition() + 1);
+    } else if (scanMode_ == ScanMode::Rewind) {
+        const bool stepped = window_ && window_->player().setCurrentPosition(window_->player().CurrentPosition() - 1);
+        if (!stepped) {
+            SelectPreviousRow(list_);
+            PlaySelected();
+        }
+    }
+}
+
+void Transport::ApplyScreenSize(int percent)
+{
+    screenSize_ = percent;
+    ::ApplyScreenSize(videoWindow(), screenSize_, baseWidth_, baseHeight_);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class ListView;
+class VideoWindow;
+
+// What the scan timer does at each tick.
+enum class ScanMode { Normal, FastForward, Rewind };
+
+// The video side of the program: the video window (created on first use,
+// destroyed when closed), the transport's scan mode, the window sizes of
+// the 画面サイズ menu, and the endless loop: a clip that ends by itself
+// hands over to the next row.
+class Transport : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        std::function<bool()> isVideoMode;
+        std::function<void()> closePictureWindow;
+        // The main window's outer width in twips; the video window opens right of it.
+        std::function<double()> mainOuterWidth;
+    };
+
+    Transport(ListView& list, Hooks hooks);
+    ~Transport() override;
+
+    // The video window, created hidden with its load step when it does not exist.
+    VideoWindow& videoWindow();
+    VideoWindow* loadedVideoWindow() const;
+    void closeVideoWindow();
+
+    ScanMode scanMode() const { return scanMode_; }
+    void setScanMode(ScanMode mode) { scanMode_ = mode; }
+
+    // Plays the list's selected row in the video window; stops silently
+    // at the first failure, with the list focused.
+    void PlaySelected();
+    // One tick of the scan timer: one second forward while fast
+    // forwarding, one second back while rewinding (past the start: the
+    // previous row, from its end).
+    void ScanStep();
+    // Sizes the video window to 50, 100 or 150 % of its load-time size;
+    // other values change nothing.
+    void ApplyScreenSize(int percent);
+    int screenSize() const { return screenSize_; }
+
+private:
+    // The endless loop: the next row, and play it.
+    void EndOfStream();
+
+    ListView& list_;
+    Hooks hooks_;
+    QPointer<VideoWindow> window_;
+    ScanMode scanMode_ = ScanMode::Normal;
+    int screenSize_ = 0;
+    // The video window's outer size at its load, in twips.
+    long baseWidth_ = 0;
+    float baseHeight_ = 0;
+};
