@@ -7,6 +7,7 @@
 #include "app/helpviewer.h"
 #include "dialogs/filetypedialog.h"
 #include "platform/messagebox.h"
+#include "platform/nativename.h"
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"
 #include "search/searchcommand.h"
@@ -17,6 +18,7 @@
 #include "search/splashwindow.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QMenu>
 #include <QSlider>
 
@@ -36,14 +38,14 @@ void bringForward(QWidget& window)
 void MainWindow::saveDriveAndFolder()
 {
     app_.settings().saveSetting(kApp, kOption, kDrive, driveList->drive());
-    app_.settings().saveSetting(kApp, kOption, kDir, folderList->path());
+    app_.settings().saveSetting(kApp, kOption, kDir, nativename::toStoredText(folderList->nativePath()));
 }
 
 void MainWindow::Drive1_Change()
 {
     saveDriveAndFolder();
     if (!folderList->moveToDrive(driveList->drive()))
-        driveList->setDrive(folderList->path());
+        driveList->setDriveOf(folderList->path());
 }
 
 void MainWindow::Dir1_Change()
@@ -57,13 +59,19 @@ void MainWindow::RestoreDriveFolder()
     if (store.getSetting(kApp, kOption, QStringLiteral("F"), kNoData) != kNoData) {
         const QString drive = store.getSetting(kApp, kOption, kDrive);
         const QString folder = store.getSetting(kApp, kOption, kDir);
-        if (driveList->setDrive(drive) && folderList->setPath(folder))
+        if (driveList->setDrive(drive) && folderList->setNativePath(nativename::fromStoredText(folder)))
             return;
     }
-    if (driveList->setDrive(FindCdRomDrive(driveList->volumes())))
+    // The first start opens the optical drive, or the home folder on a
+    // machine without one.
+    const QString optical = FindCdRomDrive(driveList->volumes());
+    const QString home = QDir::homePath();
+    const bool chosen = optical.isEmpty() ? driveList->setDriveOf(home) && folderList->setPath(home)
+                                          : driveList->setDrive(optical);
+    if (chosen)
         store.saveSetting(kApp, kOption, QStringLiteral("F"), QStringLiteral("OK"));
     else
-        driveList->setDrive(folderList->path());
+        driveList->setDriveOf(folderList->path());
 }
 
 // ---- Search and cancel ----

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <algorithm>
+#include <map>
 
 bool MountEntry::isOptical() const
 {
@@ -30,6 +30,9 @@ bool isPseudo(const QString& fsType, const QString& path)
         "nsfs",      "selinuxfs",  "devtmpfs",  "ramfs",       "fuse.gvfsd-fuse", "fuse.portal"};
     if (pseudo.contains(fsType))
         return true;
+    // Removable media mounted under /run/media/<user> are volumes.
+    if (path.startsWith(QLatin1String("/run/media/")))
+        return false;
     for (const char* system : {"/proc", "/sys", "/dev", "/run"}) {
         const QString prefix = QLatin1String(system);
         if (path == prefix || path.startsWith(prefix + u'/'))
@@ -74,20 +77,20 @@ QString labelFor(const QString& device)
 
 std::vector<MountEntry> parse(const QByteArray& mountsText)
 {
-    std::vector<MountEntry> entries;
-    QSet<QString> seen;
+    // By mount path: a later line mounted over an earlier one is the volume there.
+    std::map<QString, MountEntry> byPath;
     for (const QByteArray& line : mountsText.split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() < 3)
             continue;
         MountEntry entry{unescape(fields[1]), unescape(fields[0]), QString::fromLatin1(fields[2]), {}};
-        if (isPseudo(entry.fsType, entry.mountPath) || seen.contains(entry.mountPath))
-            continue;
-        seen.insert(entry.mountPath);
-        entries.push_back(entry);
+        byPath[entry.mountPath] = entry;
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const MountEntry& a, const MountEntry& b) { return a.mountPath < b.mountPath; });
+    std::vector<MountEntry> entries;
+    for (auto& [path, entry] : byPath) {
+        if (!isPseudo(entry.fsType, path))
+            entries.push_back(std::move(entry));
+    }
     return entries;
 }
 

@@ -13,4 +13,12 @@ QString toDisplay(const QByteArray& bytes);
 
 QByteArray fromDisplay(const QString& text);
 
+// How a path is kept in the settings file: valid UTF-8 as it stands;
+// otherwise "bytes:" and the path with each byte that is not part of valid
+// UTF-8, and each "%", written as %XX. Paths start with "/", so the two
+// forms never meet.
+QString toStoredText(const QByteArray& bytes);
+// The bytes back from either form.
+QByteArray fromStoredText(const QString& text);
+
 } // namespace nativename

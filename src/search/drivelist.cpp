@@ -1,6 +1,7 @@
 #include "search/drivelist.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 DriveList::DriveList(MountSource source, QWidget* parent)
     : QComboBox(parent), source_(std::move(source))
@@ -26,12 +27,22 @@ QString DriveList::volumeOf(const QString& path) const
     return best;
 }
 
-bool DriveList::setDrive(const QString& text)
+bool DriveList::setDrive(const QString& mountPath)
 {
-    if (text.isEmpty())
-        return false;
     reload(); // volumes come and go
-    const QString volume = volumeOf(text);
+    const bool mounted = std::any_of(volumes_.begin(), volumes_.end(),
+                                     [&](const MountEntry& v) { return v.mountPath == mountPath; });
+    return mounted && select(mountPath);
+}
+
+bool DriveList::setDriveOf(const QString& path)
+{
+    reload();
+    return select(volumeOf(path));
+}
+
+bool DriveList::select(const QString& volume)
+{
     if (volume.isEmpty() || !QFileInfo(volume).isDir())
         return false;
     const bool changed = volume != drive_;

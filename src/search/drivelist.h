@@ -13,10 +13,11 @@ public:
     explicit DriveList(MountSource source, QWidget* parent = nullptr);
 
     QString drive() const { return drive_; }
-    // Selects the volume named by text: a mount path, or any path on a
-    // volume (the volume holding it). Fails for an empty text or a volume
-    // that is not mounted (any more).
-    bool setDrive(const QString& text);
+    // Selects the volume mounted at that path; fails for a path that is
+    // not (or no longer) a mount path.
+    bool setDrive(const QString& mountPath);
+    // Selects the volume holding the path.
+    bool setDriveOf(const QString& path);
 
     // The volume holding path, or an empty text.
     QString volumeOf(const QString& path) const;
@@ -29,6 +30,7 @@ protected:
     void showPopup() override;
 
 private:
+    bool select(const QString& volume);
     void reload();
     void showCurrent();
 

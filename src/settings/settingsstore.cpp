@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QStringList>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 void warn(const QString& message)
@@ -33,34 +34,82 @@ QString SettingsStore::filePath(const QString& app) const
     return directory_ + u'/' + app + QStringLiteral(".ini");
 }
 
-QSettings& SettingsStore::open(const QString& app)
+namespace {
+
+// Only regular files (links to them included) are read or written: a pipe
+// would block, a device would be replaced, and a folder where the lock
+// file goes would make every write wait for ever.
+bool usable(const QString& path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return false;
+    const QByteArray lock = QFile::encodeName(path + QStringLiteral(".lock"));
+    return ::lstat(lock.constData(), &st) != 0 || S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+SettingsStore::Stamp SettingsStore::stampOf(const QString& app) const
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(filePath(app)).constData(), &st) != 0)
+        return {};
+    return {qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, qint64(st.st_size), quint64(st.st_ino)};
+}
+
+SettingsStore::File& SettingsStore::open(const QString& app)
 {
     auto found = files_.find(app);
     if (found != files_.end())
-        return *found->second;
+        return found->second;
+    File& file = files_[app];
     QDir().mkpath(directory_);
-    auto file = std::make_unique<QSettings>(filePath(app), QSettings::IniFormat);
-    if (file->status() == QSettings::FormatError) {
-        // Keep the damaged file for the user; the store starts empty.
-        const QString keep = filePath(app) + QStringLiteral(".corrupt");
-        QFile::remove(keep);
-        QFile::copy(filePath(app), keep);
-        file->clear();
-        warn(QStringLiteral("%1 is not a readable settings file (kept as %2); using defaults")
-                 .arg(filePath(app), keep));
-    } else if (file->status() == QSettings::AccessError) {
-        warn(QStringLiteral("cannot read %1; using defaults").arg(filePath(app)));
+    const QString path = filePath(app);
+    if (!usable(path)) {
+        warn(QStringLiteral("%1 is not a regular file; using defaults, settings are kept only until the program ends")
+                 .arg(path));
+        return file;
     }
-    return *files_.emplace(app, std::move(file)).first->second;
+    file.seen = stampOf(app);
+    file.settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    if (file.settings->status() == QSettings::FormatError) {
+        // Keep the damaged file for the user; the store starts empty.
+        const QString keep = path + QStringLiteral(".corrupt");
+        QFile::remove(keep);
+        QFile::copy(path, keep);
+        file.settings->clear();
+        warn(QStringLiteral("%1 is not a readable settings file (kept as %2); using defaults").arg(path, keep));
+    } else if (file.settings->status() == QSettings::AccessError) {
+        warn(QStringLiteral("cannot read %1; using defaults").arg(path));
+    }
+    return file;
+}
+
+void SettingsStore::reloadIfChanged(const QString& app, File& file)
+{
+    if (!file.settings)
+        return;
+    const Stamp now = stampOf(app);
+    if (now == file.seen)
+        return;
+    file.seen = now;
+    if (usable(filePath(app)))
+        file.settings->sync(); // reads the file again
 }
 
 QString SettingsStore::getSetting(const QString& app, const QString& section, const QString& key,
                                   const QString& defaultValue)
 {
-    const auto held = held_.find({app, section + u'/' + key});
+    const QString path = section + u'/' + key;
+    const auto held = held_.find({app, path});
     if (held != held_.end())
         return held->second;
-    const QVariant value = open(app).value(section + u'/' + key);
+    File& file = open(app);
+    if (!file.settings)
+        return getStored(file, path).value_or(defaultValue);
+    reloadIfChanged(app, file);
+    const QVariant value = file.settings->value(path);
     if (!value.isValid())
         return defaultValue;
     // A hand-edited "a,b" comes back as a list.
@@ -75,20 +124,40 @@ void SettingsStore::saveSetting(const QString& app, const QString& section, cons
     if (observer_)
         observer_(section, key, value);
     const QString path = section + u'/' + key;
+    File& file = open(app);
     if (heldKeys_.contains(path)) {
         // Held apart from the file's object, which would write itself out
         // at the next turn of the event loop.
-        const QVariant stored = open(app).value(path);
-        const bool unchanged = stored.userType() == QMetaType::QString && stored.toString() == value;
-        if (unchanged)
+        if (getStored(file, path) == value)
             held_.erase({app, path});
         else
             held_[{app, path}] = value;
         return;
     }
     held_.erase({app, path});
-    QSettings& file = open(app);
-    file.setValue(path, value);
+    store(app, file, path, value);
+}
+
+std::optional<QString> SettingsStore::getStored(File& file, const QString& path)
+{
+    if (!file.settings) {
+        const auto kept = file.memory.find(path);
+        return kept == file.memory.end() ? std::nullopt : std::optional<QString>(kept->second);
+    }
+    const QVariant stored = file.settings->value(path);
+    if (stored.userType() != QMetaType::QString)
+        return std::nullopt;
+    return stored.toString();
+}
+
+void SettingsStore::store(const QString& app, File& file, const QString& path, const QString& value)
+{
+    if (!file.settings) {
+        file.memory[path] = value;
+        return;
+    }
+    reloadIfChanged(app, file);
+    file.settings->setValue(path, value);
     sync(app, file);
 }
 
@@ -105,19 +174,22 @@ void SettingsStore::releaseWrites()
 
 void SettingsStore::flush()
 {
-    for (const auto& [where, value] : held_)
-        open(where.first).setValue(where.second, value);
+    const auto held = std::move(held_);
     held_.clear();
+    for (const auto& [where, value] : held)
+        store(where.first, open(where.first), where.second, value);
     for (auto& [app, file] : files_)
-        sync(app, *file);
+        sync(app, file);
 }
 
-void SettingsStore::sync(const QString& app, QSettings& file)
+void SettingsStore::sync(const QString& app, File& file)
 {
-    file.sync();
-    if (file.status() == QSettings::AccessError && !reportedWriteError_[app]) {
-        reportedWriteError_[app] = true;
-        warn(QStringLiteral("cannot write %1; settings are kept only until the program ends")
-                 .arg(filePath(app)));
+    if (!file.settings || !usable(filePath(app)))
+        return;
+    file.settings->sync();
+    file.seen = stampOf(app);
+    if (file.settings->status() == QSettings::AccessError && !file.reportedWriteError) {
+        file.reportedWriteError = true;
+        warn(QStringLiteral("cannot write %1; settings are kept only until the program ends").arg(filePath(app)));
     }
 }

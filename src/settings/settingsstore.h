@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QSettings;
 
@@ -15,9 +16,15 @@ class QSettings;
 // Every write reaches the file before it returns, replacing the file
 // atomically, except writes to the keys being held (the folder during a
 // walk); held writes reach the file at releaseWrites() or flush(), and
-// before any end of the program. The store never reports an error to its callers: a corrupt or
-// unreadable file reads as empty, an unwritable one keeps the values in
-// memory, and each problem gets one line on standard error.
+// before any end of the program. Every read sees the file as it is now, so
+// a change made by hand or by a second copy of the program is seen at the
+// next read (a cheap check of the file's stamp, no parse per read).
+//
+// The store never reports an error to its callers: a corrupt or unreadable
+// file reads as empty, an unwritable one keeps the values in memory, and
+// each problem gets one line on standard error. A settings path that is
+// not a regular file (a pipe, a device, a folder in the way of the lock
+// file) is treated like a damaged file and never written through.
 class SettingsStore {
 public:
     explicit SettingsStore(QString directory);
@@ -47,12 +54,29 @@ public:
     void setWriteObserver(WriteObserver observer) { observer_ = std::move(observer); }
 
 private:
-    QSettings& open(const QString& app);
-    void sync(const QString& app, QSettings& file);
+    struct Stamp {
+        qint64 modified = -1;
+        qint64 size = -1;
+        quint64 inode = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    struct File {
+        // Null when the path is not a regular file: values live in memory only.
+        std::unique_ptr<QSettings> settings;
+        std::map<QString, QString> memory;
+        Stamp seen;
+        bool reportedWriteError = false;
+    };
+
+    File& open(const QString& app);
+    static std::optional<QString> getStored(File& file, const QString& path);
+    void store(const QString& app, File& file, const QString& path, const QString& value);
+    Stamp stampOf(const QString& app) const;
+    void reloadIfChanged(const QString& app, File& file);
+    void sync(const QString& app, File& file);
 
     QString directory_;
-    std::map<QString, std::unique_ptr<QSettings>> files_;
-    std::map<QString, bool> reportedWriteError_;
+    std::map<QString, File> files_;
     QStringList heldKeys_;
     std::map<std::pair<QString, QString>, QString> held_; // (app, section/key) -> value
     WriteObserver observer_;

@@ -5,6 +5,7 @@
 #include "search/dirlist.h"
 #include "search/drivelist.h"
 #include "list/listview.h"
+#include "platform/nativename.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -17,27 +18,22 @@ using testsupport::TestProgram;
 
 namespace {
 
-struct Write {
-    QString key, value;
-};
-
 // A program that records its settings writes from the first one on.
 struct RecordingProgram {
     explicit RecordingProgram(MountSource mounts, const QList<QStringList>& stored = {})
         : program(std::move(mounts), false)
     {
         testsupport::writeSettings(program.config.path(), stored);
-        program.app->settings().setWriteObserver([this](const QString&, const QString& key, const QString& value) {
-            writes.push_back({key, value});
-        });
+        recorder = std::make_unique<testsupport::WriteRecorder>(program.app->settings());
         program.app->start();
     }
     QString setting(const QString& key)
     {
         return program.app->settings().getSetting("ZOLT", "Option", key, "(NO DATA)");
     }
+    const std::vector<testsupport::WriteRecorder::Write>& writes() const { return recorder->writes; }
     TestProgram program;
-    std::vector<Write> writes;
+    std::unique_ptr<testsupport::WriteRecorder> recorder;
 };
 
 MountSource volumes(std::vector<MountEntry> extra)
@@ -122,11 +118,47 @@ private slots:
         QCOMPARE(program.app->settings().getSetting("ZOLT", "Option", "OP", "(NO DATA)"), QStringLiteral("(NO DATA)"));
     }
 
-    void firstStartWithoutOpticalDriveWritesNoF()
+    void firstStartWithoutOpticalDriveOpensHomeAndIsRemembered()
     {
-        RecordingProgram run(volumes({}));
-        QCOMPARE(run.setting("F"), QStringLiteral("(NO DATA)"));
-        QCOMPARE(run.program.app->mainWindow().driveList->drive(), QStringLiteral("/"));
+        testsupport::TempTree home;
+        home.addBytes("films/");
+        home.addBytes("\xff\xfe sjis/");
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.nativeRoot());
+        RecordingProgram first(volumes({{home.root(), "/dev/sdb1", "ext4", {}}}));
+        qputenv("HOME", oldHome);
+        MainWindow& form = first.program.app->mainWindow();
+        QCOMPARE(form.driveList->drive(), home.root());
+        QCOMPARE(form.folderList->path(), home.root());
+        QCOMPARE(first.setting("F"), QStringLiteral("OK"));
+
+        // The user opens folders; a restart opens the last one, by its exact bytes.
+        for (const QByteArray name : {QByteArray("films"), QByteArray("\xff\xfe sjis")}) {
+            const QByteArray folder = home.nativeRoot() + '/' + name;
+            QVERIFY(form.folderList->setNativePath(folder));
+            const QString stored = first.setting("Dir");
+            QCOMPARE(stored.startsWith("bytes:"), name.startsWith('\xff'));
+            RecordingProgram next(volumes({{home.root(), "/dev/sdb1", "ext4", {}}}),
+                                  {{"Option", "F", "OK"}, {"Option", "Drive", home.root()}, {"Option", "Dir", stored}});
+            QCOMPARE(next.program.app->mainWindow().folderList->nativePath(), folder);
+        }
+    }
+
+    void storedPathsRoundTripAsText_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("utf-8") << QByteArray("/音楽/a%41 b") << QStringLiteral("/音楽/a%41 b");
+        QTest::newRow("bad bytes") << QByteArray("/\xff/100%/\xe3\x81") << QStringLiteral("bytes:/%FF/100%25/%E3%81");
+        QTest::newRow("mixed") << QByteArray("/音楽\x82\xa0") << QStringLiteral("bytes:/音楽%82%A0");
+    }
+
+    void storedPathsRoundTripAsText()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(QString, stored);
+        QCOMPARE(nativename::toStoredText(path), stored);
+        QCOMPARE(nativename::fromStoredText(stored), path);
     }
 
     void firstStartChoosesTheOpticalDrive()
@@ -142,14 +174,14 @@ private slots:
         QCOMPARE(run.setting("Drive"), disc.root());
         QCOMPARE(run.setting("Dir"), disc.root());
         // Drive change: Drive, Dir (old folder), then the folder list's Drive, Dir; F last.
-        QCOMPARE(run.writes.size(), size_t(5));
-        QCOMPARE(run.writes[0].key, QStringLiteral("Drive"));
-        QCOMPARE(run.writes[1].key, QStringLiteral("Dir"));
-        QVERIFY(run.writes[1].value != disc.root());
-        QCOMPARE(run.writes[2].key, QStringLiteral("Drive"));
-        QCOMPARE(run.writes[3].key, QStringLiteral("Dir"));
-        QCOMPARE(run.writes[3].value, disc.root());
-        QCOMPARE(run.writes[4].key, QStringLiteral("F"));
+        QCOMPARE(run.writes().size(), size_t(5));
+        QCOMPARE(run.writes()[0].key, QStringLiteral("Drive"));
+        QCOMPARE(run.writes()[1].key, QStringLiteral("Dir"));
+        QVERIFY(run.writes()[1].value != disc.root());
+        QCOMPARE(run.writes()[2].key, QStringLiteral("Drive"));
+        QCOMPARE(run.writes()[3].key, QStringLiteral("Dir"));
+        QCOMPARE(run.writes()[3].value, disc.root());
+        QCOMPARE(run.writes()[4].key, QStringLiteral("F"));
     }
 
     void laterStartRestoresDriveAndFolder()
@@ -165,13 +197,23 @@ private slots:
         QCOMPARE(run.setting("Dir"), folder);
     }
 
-    void laterStartWithDeletedFolderFallsBackToTheOpticalDrive()
+    void laterStartWithDeletedFolderOrUnmountedDriveFallsBackToTheOpticalDrive_data()
     {
+        QTest::addColumn<QString>("drive");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("deleted folder") << "/" << "/no/such/folder";
+        QTest::newRow("unmounted drive") << "/media/usb" << "/";
+    }
+
+    void laterStartWithDeletedFolderOrUnmountedDriveFallsBackToTheOpticalDrive()
+    {
+        QFETCH(QString, drive);
+        QFETCH(QString, folder);
         testsupport::TempTree disc;
         RecordingProgram run(volumes({{disc.root(), "/dev/sr0", "udf", {}}}),
-                             {{"Option", "F", "OK"}, {"Option", "Drive", "/"}, {"Option", "Dir", "/no/such/folder"}});
+                             {{"Option", "F", "OK"}, {"Option", "Drive", drive}, {"Option", "Dir", folder}});
         QCOMPARE(run.program.app->mainWindow().driveList->drive(), disc.root());
-        QCOMPARE(run.writes.back().key, QStringLiteral("F"));
+        QCOMPARE(run.writes().back().key, QStringLiteral("F"));
     }
 };
 

@@ -5,7 +5,10 @@
 #include "settings/filetypetable.h"
 #include "support/testsupport.h"
 
+#include "search/dirlist.h"
+
 #include <QCheckBox>
+#include <QSettings>
 #include <QPushButton>
 #include <QTest>
 
@@ -76,6 +79,38 @@ private slots:
         QVERIFY(testsupport::waitFor([&] { return !program.app->loadedPictureTypesDialog(); }));
         QVERIFY(program.app->pictureTypesDialog().Check(2)->isChecked());
         QCOMPARE(stored(program, "gif"), QStringLiteral("(NO DATA)"));
+    }
+
+    void okDuringAWalkReachesTheFileAtOnce()
+    {
+        TestProgram program;
+        testsupport::TempTree tree;
+        tree.addAll({"a/x.avi", "b/y.avi"});
+        QString inFile;
+        bool clicked = false;
+        DirList& folders = *program.app->mainWindow().folderList;
+        QObject::connect(&folders, &DirList::Change, [&] {
+            if (clicked)
+                return;
+            clicked = true; // the walk has entered its first subfolder
+            program.app->mediaTypesDialog().Check(6)->setChecked(false); // *.mov
+            program.app->mediaTypesDialog().okButton->click();
+            inFile = QSettings(program.settingsFile(), QSettings::IniFormat).value("MPFile/mov").toString();
+        });
+        program.app->search().WalkFolder(tree.nativeRoot());
+        QVERIFY(clicked);
+        QCOMPARE(inFile, QStringLiteral("OFF"));
+    }
+
+    void aReopenedDialogShowsTheFile()
+    {
+        TestProgram program;
+        program.app->mediaTypesDialog().okButton->click();
+        QVERIFY(testsupport::waitFor([&] { return !program.app->loadedMediaTypesDialog(); }));
+        // Another copy of the program (or the user) turns *.avi off.
+        QTest::qWait(10); // a new file stamp
+        testsupport::writeSettings(program.config.path(), {{"MPFile", "avi", "OFF"}});
+        QVERIFY(!program.app->mediaTypesDialog().Check(0)->isChecked());
     }
 
     void enterAndEscapeOnABoxDoNothing()

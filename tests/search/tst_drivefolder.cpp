@@ -3,15 +3,10 @@
 #include "search/drivelist.h"
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QTest>
 
 using testsupport::TempTree;
-
-namespace {
-struct Write {
-    QString key, value;
-};
-} // namespace
 
 class DriveFolderTest : public QObject {
     Q_OBJECT
@@ -30,9 +25,8 @@ private slots:
         TempTree tree;
         tree.addAll({"music/"});
         testsupport::TestProgram program;
-        std::vector<Write> writes;
-        program.app->settings().setWriteObserver(
-            [&](const QString&, const QString& key, const QString& value) { writes.push_back({key, value}); });
+        testsupport::WriteRecorder recorder(program.app->settings());
+        auto& writes = recorder.writes;
         DirList& folders = *program.app->mainWindow().folderList;
         QVERIFY(folders.setPath(tree.root()));
         folders.refreshNow();
@@ -64,26 +58,38 @@ private slots:
         QCOMPARE(folders.item(folders.count() - 1)->text().trimmed(), QStringLiteral("c"));
     }
 
-    void aVanishedDriveFallsBackToTheFolderListsDrive()
+    void drivesRememberTheirFolderAndVanishedOnesFail()
     {
-        TempTree usb;
-        auto volumes = std::make_shared<std::vector<MountEntry>>(
-            std::vector<MountEntry>{{"/", "/dev/sda1", "ext4", {}}, {usb.root(), "/dev/sdb1", "vfat", {}}});
+        TempTree usb, usb2;
+        usb.addAll({"clips/"});
+        auto volumes = std::make_shared<std::vector<MountEntry>>(std::vector<MountEntry>{
+            {"/", "/dev/sda1", "ext4", {}}, {usb.root(), "/dev/sdb1", "vfat", {}}, {usb.root() + "2", "/dev/sdc1", "vfat", {}}});
+        QVERIFY(QDir().mkpath(usb.root() + "2"));
         testsupport::MessageRecorder messages;
         testsupport::TestProgram program([volumes] { return *volumes; });
         MainWindow& form = program.app->mainWindow();
+        // Mount paths that share a prefix are different volumes.
+        QCOMPARE(form.driveList->volumeOf(usb.root() + "2/x"), usb.root() + "2");
+        QCOMPARE(form.driveList->volumeOf(usb.path("clips")), usb.root());
         QVERIFY(form.driveList->setDrive(usb.root()));
-        QCOMPARE(form.folderList->path(), usb.root());
-        // Back to "/", which remembers its folder.
+        QVERIFY(form.folderList->setPath(usb.path("clips")));
+        // Away and back: the drive returns to the folder last shown on it.
         QVERIFY(form.driveList->setDrive(QStringLiteral("/")));
-        QVERIFY(form.folderList->path() != usb.root());
-        // The stick is pulled: choosing it lands on the volume that now holds
-        // its path, "/", without a message.
-        volumes->pop_back();
-        form.driveList->setDrive(usb.root());
-        QCOMPARE(form.driveList->drive(), QStringLiteral("/"));
+        QVERIFY(form.folderList->path() != usb.path("clips"));
+        QVERIFY(form.driveList->setDrive(usb.root()));
+        QCOMPARE(form.folderList->path(), usb.path("clips"));
+        // The stick is pulled after the list was filled: choosing it fails
+        // and the previous drive stays, without a message.
+        QVERIFY(form.driveList->setDrive(usb.root() + "2"));
+        const QString before = form.folderList->path();
+        volumes->erase(volumes->begin() + 1);
+        emit form.driveList->activated(form.driveList->findText(usb.root()));
+        QCOMPARE(form.driveList->drive(), usb.root() + "2");
+        QCOMPARE(form.folderList->path(), before);
+        QVERIFY(!form.driveList->setDrive(usb.root()));
         QVERIFY(messages.texts.isEmpty());
-        QCOMPARE(program.app->settings().getSetting("ZOLT", "Option", "Drive"), QStringLiteral("/"));
+        QCOMPARE(program.app->settings().getSetting("ZOLT", "Option", "Drive"), usb.root() + "2");
+        QDir(usb.root() + "2").removeRecursively();
     }
 };
 

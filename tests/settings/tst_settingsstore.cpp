@@ -5,7 +5,11 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QDir>
+#include <QFileInfo>
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QString kApp = QStringLiteral("ZOLT");
@@ -15,6 +19,19 @@ QString readInFreshProcess(const QString& dir, const QString& section, const QSt
     QProcess probe;
     probe.start(QStringLiteral(PROBE), {QStringLiteral("get"), dir, section, key});
     probe.waitForFinished(10000);
+    return QString::fromUtf8(QByteArray::fromHex(probe.readAllStandardOutput().trimmed()));
+}
+// Writes a value and reads it back in a separate process, which must end
+// within seconds.
+QString writeInFreshProcess(const QString& dir, const QString& value)
+{
+    QProcess probe;
+    probe.start(QStringLiteral(PROBE), {QStringLiteral("set"), dir, QStringLiteral("Option"), QStringLiteral("OP"), value});
+    if (!probe.waitForFinished(10000)) {
+        probe.kill();
+        probe.waitForFinished();
+        return QStringLiteral("(hung)");
+    }
     return QString::fromUtf8(QByteArray::fromHex(probe.readAllStandardOutput().trimmed()));
 }
 } // namespace
@@ -112,6 +129,59 @@ private slots:
         QVERIFY(QFile::exists(dir.path() + QStringLiteral("/ZOLT.ini.corrupt")));
         store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("OP1"));
         QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("OP")), QStringLiteral("OP1"));
+    }
+
+    void readsSeeChangesMadeByAnotherCopy()
+    {
+        QTemporaryDir dir;
+        SettingsStore mine(dir.path());
+        QCOMPARE(mine.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP")), QString());
+        QCOMPARE(writeInFreshProcess(dir.path(), QStringLiteral("OP2")), QStringLiteral("OP2"));
+        QCOMPARE(mine.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP")), QStringLiteral("OP2"));
+        mine.saveSetting(kApp, QStringLiteral("MPFile"), QStringLiteral("avi"), QStringLiteral("0"));
+        QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("OP")), QStringLiteral("OP2"));
+    }
+
+    void settingsPathsThatAreNotFilesAreNeverWrittenThrough_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe") << "fifo";
+        QTest::newRow("link to a device") << "device";
+        QTest::newRow("folder where the lock goes") << "lock";
+    }
+
+    void settingsPathsThatAreNotFilesAreNeverWrittenThrough()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QByteArray ini = QFile::encodeName(dir.path() + QStringLiteral("/ZOLT.ini"));
+        if (kind == "fifo")
+            QVERIFY(::mkfifo(ini.constData(), 0600) == 0);
+        else if (kind == "device")
+            QVERIFY(::symlink("/dev/null", ini.constData()) == 0);
+        else
+            QVERIFY(::mkdir((ini + ".lock").constData(), 0700) == 0);
+        // Values live in memory for the run; the path is left as it was.
+        QCOMPARE(writeInFreshProcess(dir.path(), QStringLiteral("OP2")), QStringLiteral("OP2"));
+        struct stat st;
+        QVERIFY(::stat(ini.constData(), &st) == 0 || kind == "lock");
+        if (kind == "fifo")
+            QVERIFY(S_ISFIFO(st.st_mode));
+        if (kind == "device")
+            QVERIFY(S_ISCHR(st.st_mode));
+    }
+
+    void aLinkToARegularFileKeepsWorking()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/dotfiles")));
+        QFile target(dir.path() + QStringLiteral("/dotfiles/ZOLT.ini"));
+        QVERIFY(target.open(QIODevice::WriteOnly));
+        target.close();
+        QVERIFY(QFile::link(target.fileName(), dir.path() + QStringLiteral("/ZOLT.ini")));
+        QCOMPARE(writeInFreshProcess(dir.path(), QStringLiteral("OP2")), QStringLiteral("OP2"));
+        QVERIFY(QFileInfo(dir.path() + QStringLiteral("/ZOLT.ini")).isSymLink());
+        QCOMPARE(QSettings(target.fileName(), QSettings::IniFormat).value("Option/OP").toString(), QStringLiteral("OP2"));
     }
 
     void unwritableStoreKeepsValuesInMemory()

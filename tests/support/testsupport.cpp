@@ -74,6 +74,18 @@ MessageRecorder::~MessageRecorder()
     messagebox::setObserver({});
 }
 
+WriteRecorder::WriteRecorder(SettingsStore& store) : store_(store)
+{
+    store.setWriteObserver([this](const QString&, const QString& key, const QString& value) {
+        writes.push_back({key, value});
+    });
+}
+
+WriteRecorder::~WriteRecorder()
+{
+    store_.setWriteObserver({});
+}
+
 TestProgram::TestProgram(MountSource mounts, bool start)
 {
     Application::Options options;

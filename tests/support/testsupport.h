@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace testsupport {
 
@@ -36,6 +37,20 @@ public:
     ~MessageRecorder();
     QStringList texts;
     QStringList captions;
+};
+
+// Records a settings store's writes, in order, from now on.
+class WriteRecorder {
+public:
+    struct Write {
+        QString key, value;
+    };
+    explicit WriteRecorder(SettingsStore& store);
+    ~WriteRecorder();
+    std::vector<Write> writes;
+
+private:
+    SettingsStore& store_;
 };
 
 // The program with its own settings folder and a machine of one volume, "/".
