@@ -26,6 +26,8 @@ ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=1" -f lavfi -i "sine=frequ
    -c:v rv10 -c:a ac3 -f rm clip.rm
 ff -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=1" -c:a real_144 -ac 1 -f rm sound.ra
 ff -f lavfi -i "$video:duration=60" -c:v mpeg1video -b:v 200k -an -f mpeg long.mpg
+ff -f lavfi -i "$video:duration=1" -c:v mpeg1video -b:v 200k -an -f mpeg silent.mpg
+ff -f lavfi -i "$tone:duration=0.3" -c:a pcm_s16le -f wav tick.wave
 printf '# a RealMedia playlist\n\nclip.mpg\n' > list.ram
 printf 'this is not media\n' > notes.mpg
 : > empty.mp3

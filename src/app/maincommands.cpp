@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QSlider>
+#include <QTimer>
 
 using namespace settingskeys;
 
@@ -161,8 +162,21 @@ void MainWindow::Command8_Click()
 
 void MainWindow::Slider1_Change()
 {
-    if (refuseInStillPictureMode())
+    if (isStillPictureMode()) {
+        // One message per use. A click on the groove starts its auto-repeat
+        // after this first step; disabling the slider stops it, so it does
+        // not step on (each step another message) under the message box.
+        if (volumeSlider->isEnabled()) {
+            volumeSlider->setEnabled(false);
+            refuseInStillPictureMode();
+            volumeSlider->setEnabled(true);
+            QTimer::singleShot(0, volumeSlider, [slider = volumeSlider] {
+                slider->setEnabled(false);
+                slider->setEnabled(true);
+            });
+        }
         return;
+    }
     app_.transport().videoWindow().player().setVolume(qint16(volumeSlider->value() - 3000));
 }
 

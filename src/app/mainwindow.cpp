@@ -10,7 +10,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QGroupBox>
+#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -51,8 +51,10 @@ MainWindow::MainWindow(Application& app) : app_(app)
 
 void MainWindow::createControls()
 {
-    auto* frame = new QGroupBox(QStringLiteral("Frame1"), client_);
+    // The frame's top edge lies above the client area, out of view.
+    auto* frame = new QFrame(client_);
     frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame->setAutoFillBackground(true);
     paint(frame, QPalette::Window, Qt::black);
     paint(frame, QPalette::WindowText, Qt::black);
@@ -64,8 +66,10 @@ void MainWindow::createControls()
     }
 
     driveList = new DriveList(app_.mounts(), client_);
-    paint(driveList, QPalette::Base, kOrange);
-    paint(driveList, QPalette::Button, kOrange);
+    // Flat orange, not the style's shaded button.
+    driveList->setStyleSheet(QStringLiteral("QComboBox#Drive1 { background-color: rgb(255, 192, 128); color: black;"
+                                            " border: 1px solid gray; padding-left: 3px; }"
+                                            "QComboBox#Drive1:focus { border: 1px dashed black; }"));
     folderList = new DirList([this](const QString& path) { return driveList->volumeOf(path); }, client_);
     paint(folderList, QPalette::Base, kOrange);
     paint(folderList, QPalette::Text, palette().color(QPalette::ButtonText));
@@ -150,6 +154,9 @@ void MainWindow::Form_Load()
     volumeSlider->setValue(1500);
     Option1or2();
     RestoreDriveFolder();
+    // The drive list (tab index 0) has the focus first, so a first arrow
+    // key cannot switch the mode unseen.
+    driveList->setFocus();
     scanTimer->start();
     loaded_ = true;
 }

@@ -21,7 +21,11 @@ double fromPixels(int pixels)
 
 QRect toPixelRect(const Rect& r)
 {
-    return QRect(toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height));
+    // Edges are rounded, not sizes, so rectangles that meet in twips meet
+    // in pixels too.
+    const int left = toPixels(r.left);
+    const int top = toPixels(r.top);
+    return QRect(left, top, toPixels(r.left + r.width) - left, toPixels(r.top + r.height) - top);
 }
 
 Rect fromPixelRect(const QRect& r)

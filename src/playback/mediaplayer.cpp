@@ -73,7 +73,7 @@ bool MediaPlayer::ensureEngine()
         return false;
     // OpenGL is set up only now, not while the program starts.
     const bool withPicture = VideoSurface::openGLAvailable();
-    engine_ = MpvEngine::create(withPicture);
+    engine_ = MpvEngine::create();
     if (!engine_) {
         engineFailed_ = true;
         return false;
@@ -81,7 +81,7 @@ bool MediaPlayer::ensureEngine()
     if (withPicture)
         replacePictureWithSurface();
     engine_->setVolume(mpvVolume(volume_));
-    connect(engine_.get(), &MpvEngine::endOfStream, this, &MediaPlayer::EndOfStream);
+    connect(engine_.get(), &MpvEngine::endOfStream, this, &MediaPlayer::playNextEntry);
     if (surface_)
         surface_->setEngine(engine_.get());
     return true;
@@ -94,19 +94,38 @@ bool MediaPlayer::setFileName(const QByteArray& path, QString* error)
             *error = QStringLiteral("no player available");
         return false;
     }
-    const QList<QByteArray> entries = ramfile::isRamFile(path) ? ramfile::entries(path) : QList<QByteArray>{path};
-    if (entries.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("empty playlist");
-        return false;
-    }
     if (surface_)
         surface_->ensureAttached();
-    if (!engine_->open(entries, error))
+    entries_ = ramfile::isRamFile(path) ? ramfile::entries(path) : QList<QByteArray>{path};
+    next_ = 0;
+    if (!openNextEntry(error)) {
+        if (error && error->isEmpty())
+            *error = QStringLiteral("nothing to play");
         return false;
+    }
     fileName_ = path;
-    updateSeekBar();
     return true;
+}
+
+bool MediaPlayer::openNextEntry(QString* error)
+{
+    // Entries that cannot be played are passed over.
+    while (next_ < entries_.size()) {
+        playing_ = entries_[next_++];
+        if (engine_->open(playing_, error)) {
+            updateSeekBar();
+            return true;
+        }
+    }
+    playing_.clear();
+    return false;
+}
+
+void MediaPlayer::playNextEntry()
+{
+    // The stream ends after the last entry that played.
+    if (!openNextEntry(nullptr))
+        emit EndOfStream();
 }
 
 double MediaPlayer::Duration() const

@@ -21,9 +21,13 @@ public:
     ~MediaPlayer() override;
 
     // FileName: opens the file and starts it, replacing the current clip.
-    // Returns once the file plays or was refused.
+    // Returns once the file plays or was refused. A .ram plays its entries
+    // one after another, passing over those that cannot be played; it is
+    // refused when none can.
     bool setFileName(const QByteArray& path, QString* error = nullptr);
     QByteArray fileName() const { return fileName_; }
+    // The file playing now: the clip, or the .ram's current entry.
+    QByteArray playingEntry() const { return playing_; }
     double Duration() const;
     double CurrentPosition() const;
     // Refused (false) for a negative position or without a clip.
@@ -52,6 +56,8 @@ signals:
     void EndOfStream();
 
 private:
+    bool openNextEntry(QString* error);
+    void playNextEntry();
     void replacePictureWithSurface();
     void togglePause();
     void updateSeekBar();
@@ -63,6 +69,9 @@ private:
     QLabel* timeLabel_ = nullptr;
     QTimer seekTimer_;
     QByteArray fileName_;
+    QList<QByteArray> entries_;
+    qsizetype next_ = 0;
+    QByteArray playing_;
     int volume_ = -600;
     bool engineFailed_ = false;
 };

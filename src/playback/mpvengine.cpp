@@ -12,7 +12,7 @@ namespace {
 enum : uint64_t { kTimePos = 1, kDuration, kPause };
 } // namespace
 
-std::unique_ptr<MpvEngine> MpvEngine::create(bool videoOutput)
+std::unique_ptr<MpvEngine> MpvEngine::create()
 {
     const MpvApi* api = MpvApi::get();
     if (!api)
@@ -24,10 +24,9 @@ std::unique_ptr<MpvEngine> MpvEngine::create(bool videoOutput)
     if (!handle)
         return nullptr;
     const std::pair<const char*, const char*> options[] = {
-        {"vo", videoOutput ? "libmpv" : "null"},
-        // Pictures only once a render context exists (the window was shown);
-        // until then clips play their sound.
-        {"vid", "no"},
+        // Pictures go nowhere until a render context takes them (the window
+        // was shown); clips still play in real time to their end.
+        {"vo", "null"},
         {"config", "no"},
         {"terminal", "no"},
         {"idle", "yes"},
@@ -35,6 +34,14 @@ std::unique_ptr<MpvEngine> MpvEngine::create(bool videoOutput)
         {"input-default-bindings", "no"},
         {"load-scripts", "no"},
         {"ytdl", "no"},
+        // A file found in a folder never makes the player reach another
+        // file or host: only libavformat's demuxers (no playlists, EDL or
+        // archives read as media), which may open nothing but local files
+        // (no HLS fetches, no RTP sockets from an SDP), and no references.
+        {"demuxer", "lavf"},
+        {"demuxer-lavf-o", "protocol_whitelist=file"},
+        {"access-references", "no"},
+        {"load-unsafe-playlists", "no"},
         {"hwdec", "no"},
         {"gpu-hwdec-interop", "no"},
         // Our folders mix pictures and clips: never show a picture as cover art.
@@ -151,8 +158,8 @@ void MpvEngine::handleEvent(const mpv_event& event)
         }
         loaded_ = false;
         pendingSeek_.reset();
-        if (end->reason == MPV_END_FILE_REASON_EOF && --entriesLeft_ == 0)
-            emit endOfStream();
+        if (end->reason == MPV_END_FILE_REASON_EOF)
+            deliverEndOfStream();
         break;
     }
     default:
@@ -160,11 +167,24 @@ void MpvEngine::handleEvent(const mpv_event& event)
     }
 }
 
-bool MpvEngine::open(const QList<QByteArray>& paths, QString* error, double timeoutSeconds)
+void MpvEngine::deliverEndOfStream()
 {
-    // libmpv would open a folder as a playlist.
+    // Delivered once the command now running has finished, and only if no
+    // other clip has been opened since this one ended.
+    const quint64 clip = openCount_;
+    QMetaObject::invokeMethod(this, [this, clip] {
+        if (clip == openCount_)
+            emit endOfStream();
+    }, Qt::QueuedConnection);
+}
+
+bool MpvEngine::open(const QByteArray& path, QString* error, double timeoutSeconds)
+{
+    ++openCount_;
+    // Only regular files: libmpv would read a folder as a playlist, and a
+    // pipe or a device would block the open.
     struct stat st;
-    if (paths.isEmpty() || (::stat(paths.first().constData(), &st) == 0 && S_ISDIR(st.st_mode))) {
+    if (::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
         if (error)
             *error = QStringLiteral("not a media file");
         return false;
@@ -174,11 +194,8 @@ bool MpvEngine::open(const QList<QByteArray>& paths, QString* error, double time
     pendingSeek_.reset();
     duration_.reset();
     position_ = 0;
-    entriesLeft_ = int(paths.size());
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        const char* args[] = {"loadfile", paths[i].constData(), i == 0 ? "replace" : "append", nullptr};
-        api_.command(handle_, args);
-    }
+    const char* args[] = {"loadfile", path.constData(), "replace", nullptr};
+    api_.command(handle_, args);
     setPause(false);
     waitForOpen(timeoutSeconds);
     const bool opened = openState_ == OpenState::Opened;
@@ -326,6 +343,6 @@ void MpvEngine::reportSwap()
 
 void MpvEngine::setVideoEnabled(bool on)
 {
-    const char* track = on ? "auto" : "no";
-    api_.set_property_async(handle_, 0, "vid", MPV_FORMAT_STRING, &track);
+    const char* output = on ? "libmpv" : "null";
+    api_.set_property_async(handle_, 0, "vo", MPV_FORMAT_STRING, &output);
 }

@@ -24,15 +24,14 @@ struct mpv_event;
 class MpvEngine : public QObject {
     Q_OBJECT
 public:
-    // nullptr when libmpv cannot be loaded or started. Without a video
-    // output the engine plays sound only.
-    static std::unique_ptr<MpvEngine> create(bool videoOutput);
+    // nullptr when libmpv cannot be loaded or started.
+    static std::unique_ptr<MpvEngine> create();
     ~MpvEngine() override;
 
-    // Opens the entries (the first replaces the current clip, the others
-    // follow it) and waits, at most timeoutSeconds, until the first is
-    // playing or refused. False for a refused file, with the reason.
-    bool open(const QList<QByteArray>& paths, QString* error, double timeoutSeconds = 5.0);
+    // Opens the file, replacing the current clip, and waits at most
+    // timeoutSeconds until it plays or is refused. False for a refused
+    // file, with the reason.
+    bool open(const QByteArray& path, QString* error, double timeoutSeconds = 5.0);
     bool isLoaded() const { return loaded_; }
 
     double duration() const;
@@ -56,11 +55,11 @@ public:
     void freeRenderContext();
     void render(int fbo, int width, int height);
     void reportSwap();
-    // Video tracks are played only while a render context takes them.
+    // Pictures are drawn only while a render context takes them.
     void setVideoEnabled(bool on);
 
 signals:
-    // A clip played to its natural end.
+    // The clip opened last played to its natural end.
     void endOfStream();
 
 private:
@@ -69,6 +68,7 @@ private:
     void handleEvent(const mpv_event& event);
     void handlePropertyChange(const mpv_event& event);
     void waitForOpen(double timeoutSeconds);
+    void deliverEndOfStream();
     void setPause(bool on);
     void serveFrameRequests();
     static void onWakeup(void* engine);
@@ -89,5 +89,5 @@ private:
     double position_ = 0;
     std::optional<double> duration_;
     bool paused_ = false;
-    int entriesLeft_ = 0;
+    quint64 openCount_ = 0;
 };

@@ -1,6 +1,9 @@
 #include "playback/ramfile.h"
 
-#include <QFile>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 
 namespace ramfile {
@@ -10,24 +13,54 @@ bool isRamFile(const QByteArray& path)
     return path.toLower().endsWith(".ram");
 }
 
+namespace {
+
+constexpr qint64 kMaxBytes = 64 * 1024;
+constexpr qsizetype kMaxEntries = 1000;
+
+// The whole file, when it is a regular file small enough to be a playlist.
+std::optional<QByteArray> readSmallFile(const QByteArray& path)
+{
+    // Non-blocking, so a pipe swapped in after the check cannot hang the open.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st;
+    QByteArray bytes;
+    bool whole = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxBytes;
+    if (whole) {
+        bytes.resize(st.st_size);
+        whole = ::read(fd, bytes.data(), bytes.size()) == bytes.size();
+    }
+    ::close(fd);
+    return whole ? std::optional<QByteArray>(bytes) : std::nullopt;
+}
+
+} // namespace
+
 QList<QByteArray> entries(const QByteArray& path)
 {
-    QFile file(QFile::decodeName(path));
-    // A playlist is small; anything large is not one.
-    if (file.size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> text = readSmallFile(path);
+    if (!text)
         return {};
     const QByteArray folder = path.left(path.lastIndexOf('/') + 1);
     QList<QByteArray> result;
-    for (QByteArray line : file.readAll().split('\n')) {
+    for (QByteArray line : text->split('\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith('#'))
             continue;
-        if (line.startsWith("file://"))
-            result << QByteArray::fromPercentEncoding(line.mid(7));
-        else if (line.startsWith('/') || line.contains("://"))
-            result << line;
+        QByteArray entry;
+        if (line.startsWith("file:///"))
+            entry = QByteArray::fromPercentEncoding(line.mid(7));
+        else if (line.contains("://"))
+            continue; // a network stream
         else
-            result << folder + line;
+            entry = line.startsWith('/') ? line : folder + line;
+        if (isRamFile(entry))
+            continue; // no playlists inside playlists
+        if (result.size() == kMaxEntries)
+            return {};
+        result << entry;
     }
     return result;
 }

@@ -247,6 +247,14 @@ private slots:
         QCOMPARE(form.fileList->selectedIndex(), 1);
         QCOMPARE(form.volumeSlider->value(), 3000);
         QVERIFY(!program.app->transport().loadedVideoWindow()); // showing the picture closed it; the slider did not bring it back
+        // Held on the groove, the slider steps on: still one message for the one use.
+        messages.texts.clear();
+        form.volumeSlider->setValue(1500);
+        messages.texts.clear();
+        QTest::mousePress(form.volumeSlider, Qt::LeftButton, {}, QPoint(form.volumeSlider->width() - 3, form.volumeSlider->height() / 2));
+        QTest::qWait(1200);
+        QTest::mouseRelease(form.volumeSlider, Qt::LeftButton, {}, QPoint(form.volumeSlider->width() - 3, form.volumeSlider->height() / 2));
+        QCOMPARE(messages.texts.size(), 1);
         form.mnuNext_Click(); // the menu still moves on
         QCOMPARE(form.fileList->selectedIndex(), 2);
         form.mnuPlay_Click();

@@ -37,8 +37,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         const int rows = 1000000;
         for (int i = 0; i < rows; ++i)
-            list.appendRow(i % 1000 == 0 ? QByteArray("/folder/") + QByteArray::number(i / 1000) + '/' : QByteArray("/folder/") + QByteArray::number(i / 1000) + '/',
-                           "clip" + QByteArray::number(i) + ".mp3", i);
+            list.appendRow("/folder/" + QByteArray::number(i / 1000) + '/', "clip" + QByteArray::number(i) + ".mp3", i);
         QCOMPARE(list.count(), rows);
         list.select(rows);
         list.EnsureVisible(rows);
@@ -48,6 +47,32 @@ private slots:
         QCOMPARE(list.rowText(rows), QStringLiteral("clip999999.mp3"));
         list.clearRows();
         QCOMPARE(list.count(), 0);
+    }
+
+    void nextAndPreviousWrapAndScrollTheRowIntoView()
+    {
+        ListView list;
+        list.resize(200, 120);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        SelectNextRow(list); // nothing selected in an empty list: nothing happens
+        QCOMPARE(list.selectedIndex(), 0);
+        for (int i = 1; i <= 200; ++i)
+            list.appendRow("/m/", QByteArray::number(i) + ".mp3", 1);
+        const auto shown = [&list](int row) {
+            return list.viewport()->rect().contains(list.visualRect(list.rows().index(row - 1, 0)));
+        };
+        SelectPreviousRow(list); // from row 1 back to the last
+        QCOMPARE(list.selectedIndex(), 200);
+        QVERIFY(shown(200));
+        SelectNextRow(list); // and on to the first
+        QCOMPARE(list.selectedIndex(), 1);
+        QVERIFY(shown(1));
+        list.select(100);
+        SelectNextRow(list);
+        QCOMPARE(list.selectedIndex(), 101);
+        QVERIFY(shown(101));
+        QVERIFY(list.hasFocus() || list.focusPolicy() != Qt::NoFocus);
     }
 
     void tabStopFalseKeepsClickFocus()

@@ -4,8 +4,10 @@
 #include "support/testsupport.h"
 
 #include <QElapsedTimer>
+#include <QTcpServer>
 #include <QSignalSpy>
 #include <QTest>
+#include <sys/stat.h>
 
 using testsupport::fixture;
 
@@ -119,6 +121,92 @@ private slots:
             QVERIFY(ends.wait(4000));
         else
             QVERIFY(testsupport::waitFor([&] { return player.CurrentPosition() > 0.1; }, 3000));
+    }
+
+    void aRamPlaysEveryEntryThatPlaysInOrder_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QByteArrayList>("played");
+        QTest::newRow("three") << QByteArray("a.wave\nb.wave\nc.wave") << QByteArrayList{"a.wave", "b.wave", "c.wave"};
+        QTest::newRow("middle missing") << QByteArray("a.wave\nmissing.wave\nc.wave") << QByteArrayList{"a.wave", "c.wave"};
+        QTest::newRow("first missing") << QByteArray("missing.wave\nnotes.mpg\nb.wave") << QByteArrayList{"b.wave"};
+        QTest::newRow("none plays") << QByteArray("missing.wave\nnotes.mpg\nhttp://127.0.0.1:9/a.rm") << QByteArrayList{};
+    }
+    void aRamPlaysEveryEntryThatPlaysInOrder()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QByteArrayList, played);
+        testsupport::TempTree tree;
+        for (const char* name : {"a.wave", "b.wave", "c.wave"})
+            QVERIFY(QFile::copy(fixture("tick.wave"), tree.path(QLatin1String(name))));
+        QVERIFY(QFile::copy(fixture("notes.mpg"), tree.path("notes.mpg")));
+        const QByteArray ram = tree.nativeRoot() + "/list.ram";
+        QFile file(QFile::decodeName(ram));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lines);
+        file.close();
+
+        MediaPlayer& player = window->player();
+        QSignalSpy ends(&player, &MediaPlayer::EndOfStream);
+        QCOMPARE(player.setFileName(ram), !played.isEmpty());
+        QByteArrayList seen;
+        QElapsedTimer clock;
+        clock.start();
+        while (!played.isEmpty() && ends.isEmpty() && clock.elapsed() < 5000) {
+            const QByteArray now = player.playingEntry().mid(tree.nativeRoot().size() + 1);
+            if (seen.isEmpty() || seen.last() != now)
+                seen << now;
+            QTest::qWait(5);
+        }
+        QCOMPARE(seen, played);
+        QTest::qWait(200);
+        QCOMPARE(ends.count(), played.isEmpty() ? 0 : 1);
+    }
+
+    void hostileFilesNeverReachTheNetworkOrBlock()
+    {
+        QTcpServer listener;
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        int connections = 0;
+        connect(&listener, &QTcpServer::newConnection, [&] {
+            ++connections;
+            delete listener.nextPendingConnection();
+        });
+        const QByteArray url = "http://127.0.0.1:" + QByteArray::number(listener.serverPort());
+        testsupport::TempTree tree;
+        const QList<std::pair<QByteArray, QByteArray>> files = {
+            {"m3u.avi", "#EXTM3U\n" + url + "/a.mp3\n"},
+            {"pls.mpg", "[playlist]\nFile1=" + url + "/b.mp3\nNumberOfEntries=1\n"},
+            {"edl.mpg", "# mpv EDL v0\n" + url + "/c.mp3,0,5\n"},
+            {"hls.mp3", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\n" + url + "/d.ts\n#EXT-X-ENDLIST\n"},
+            {"sdp.mov", "v=0\no=- 0 0 IN IP4 127.0.0.1\ns=x\nc=IN IP4 127.0.0.1\nt=0 0\nm=audio " +
+                            QByteArray::number(listener.serverPort()) + " RTP/AVP 0\n"},
+            {"net.ram", url + "/e.rm\n"},
+        };
+        for (const auto& [name, text] : files) {
+            QFile file(tree.path(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        }
+        QVERIFY(::mkfifo((tree.nativeRoot() + "/pipe.mpg").constData(), 0600) == 0);
+        MediaPlayer& player = window->player();
+        for (const QByteArray name : {"m3u.avi", "pls.mpg", "edl.mpg", "hls.mp3", "sdp.mov", "net.ram", "pipe.mpg"}) {
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY2(!player.setFileName(tree.nativeRoot() + '/' + name), name.constData());
+            QVERIFY2(clock.elapsed() < 1000, name.constData());
+        }
+        QTest::qWait(300);
+        QCOMPARE(connections, 0);
+    }
+
+    void aHiddenWindowPlaysClipsWithoutSoundToTheirEnd()
+    {
+        VideoWindow hidden;
+        QSignalSpy ends(&hidden.player(), &MediaPlayer::EndOfStream);
+        QVERIFY(hidden.player().setFileName(clip("silent.mpg")));
+        QVERIFY(ends.wait(4000));
+        QVERIFY(!hidden.isVisible());
     }
 
     void showsTheClipsPicture()

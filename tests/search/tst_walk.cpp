@@ -7,6 +7,7 @@
 #include "search/typefilter.h"
 #include "support/testsupport.h"
 
+#include <QDeadlineTimer>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTest>
@@ -204,6 +205,35 @@ private slots:
         QVERIFY(::symlink(".", QFile::encodeName(tree.path("a/self")).constData()) == 0);
         const QStringList rows = walk(*program.app, tree.nativeRoot());
         QCOMPARE(rows.count(QStringLiteral("song.mp3")), 1);
+    }
+
+    void linkedFoldersAreEnteredOnceSoEveryWalkEnds()
+    {
+        // Each folder links twice to the next one: entered by every path,
+        // 2^24 folders would be walked (the shape of /sys).
+        TempTree tree;
+        const int depth = 24;
+        for (int i = 0; i < depth; ++i) {
+            tree.add(QStringLiteral("d%1/clip.mp3").arg(i));
+            for (const char* link : {"/p", "/q"})
+                QVERIFY(::symlink(QFile::encodeName(QStringLiteral("../d%1").arg(i + 1)).constData(),
+                                  QFile::encodeName(tree.path(QStringLiteral("d%1").arg(i)) + link).constData()) == 0);
+        }
+        bool cancel = false;
+        QDeadlineTimer deadline(10000);
+        QList<QByteArray> entered;
+        int offered = 0;
+        WalkContext context{
+            cancel,
+            [&](const QByteArray& folder) { entered << folder; },
+            [&](const QByteArray&, const QByteArray&) { ++offered; },
+            [&] { cancel = cancel || deadline.hasExpired(); },
+        };
+        WalkFolder(tree.nativeRoot(), context);
+        QVERIFY2(!cancel, "the walk did not end within 10 s");
+        QCOMPARE(entered.size(), depth + 1);
+        QCOMPARE(entered.first(), tree.nativeRoot() + '/');
+        QCOMPARE(offered, depth + depth * 3);
     }
 
     void nonUtf8NamesKeepTheirBytes()
