@@ -63,9 +63,7 @@ int main(int argc, char* argv[])
     QApplication qt(argc, argv);
     const QString fixtures = qt.arguments().value(1);
     VideoWindow window;
-    long baseWidth = 0;
-    float baseHeight = 0;
-    window.Form_Load(3390, baseWidth, baseHeight);
+    window.Form_Load([] { return 3390.0; });
     window.show();
     window.player().ensureEngine();
     waitUntil([] { return false; }, 300);

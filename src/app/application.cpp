@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "dialogs/filetypedialog.h"
 #include "list/listview.h"
+#include "platform/toolwindow.h"
 #include "platform/twips.h"
 #include "playback/mediaplayer.h"
 #include "playback/mpvapi.h"
@@ -86,7 +87,7 @@ void Application::createTransport()
     Transport::Hooks hooks{
         [&main] { return main.isVideoMode(); },
         [this] { closePictureWindow(); },
-        [&main] { return twips::fromPixels(main.frameGeometry().width()); },
+        [&main] { return outerWidth(main); },
     };
     transport_ = std::make_unique<Transport>(*main.fileList, std::move(hooks));
 }
@@ -98,7 +99,7 @@ PictureWindow& Application::pictureWindow()
     if (!pictureWindow_) {
         pictureWindow_ = new PictureWindow();
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        pictureWindow_->Form_Load(twips::fromPixels(mainWindow_->frameGeometry().width()),
+        pictureWindow_->Form_Load(outerWidth(*mainWindow_),
                                   twips::fromPixels(screen.width()), twips::fromPixels(screen.height()));
     }
     return *pictureWindow_;

@@ -2,33 +2,58 @@
 
 #include "platform/twips.h"
 
+#include <QApplication>
+#include <QWindow>
+
 ToolWindow::ToolWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint)
 {
 }
 
-QMargins ToolWindow::frameMargins() const
+namespace {
+
+QMargins ownFrame(const QWidget& window)
 {
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
+    const QWindow* handle = window.windowHandle();
+    return handle && window.isVisible() ? handle->frameMargins() : QMargins();
+}
+
+} // namespace
+
+QMargins windowFrame(const QWidget& window)
+{
+    const QMargins own = ownFrame(window);
+    if (!own.isNull())
+        return own;
+    for (const QWidget* other : QApplication::topLevelWidgets()) {
+        const QMargins frame = ownFrame(*other);
+        if (!frame.isNull())
+            return frame;
+    }
+    return {};
+}
+
+double outerWidth(const QWidget& window)
+{
+    const QMargins frame = windowFrame(window);
+    return twips::fromPixels(window.width() + frame.left() + frame.right());
 }
 
 double ToolWindow::outerWidth() const
 {
-    return twips::fromPixels(frameGeometry().width());
+    return ::outerWidth(*this);
 }
 
 double ToolWindow::outerHeight() const
 {
-    return twips::fromPixels(frameGeometry().height());
+    const QMargins frame = windowFrame(*this);
+    return twips::fromPixels(height() + frame.top() + frame.bottom());
 }
 
 void ToolWindow::setOuterSize(double width, double height)
 {
-    const QMargins frame = frameMargins();
+    const QMargins frame = windowFrame(*this);
     resize(std::max(1, twips::toPixels(width) - frame.left() - frame.right()),
            std::max(1, twips::toPixels(height) - frame.top() - frame.bottom()));
 }

@@ -10,9 +10,6 @@ class ToolWindow : public QWidget {
 public:
     explicit ToolWindow(QWidget* parent = nullptr);
 
-    // The frame around the client area, in pixels: none without a window
-    // manager, or before it has framed the window.
-    QMargins frameMargins() const;
 
     // Outer size in twips, frame and title bar included.
     double outerWidth() const;
@@ -20,3 +17,11 @@ public:
     // Sizes the client area so that the outer size is as given (twips).
     void setOuterSize(double width, double height);
 };
+
+// The window manager's frame around a top-level window, in pixels: none
+// without a window manager. A window it has not framed yet (not shown
+// yet, say) is given the frame of one it has, as it frames them alike.
+QMargins windowFrame(const QWidget& window);
+
+// Outer width of a top-level window in twips, frame included.
+double outerWidth(const QWidget& window);

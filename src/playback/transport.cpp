@@ -17,7 +17,7 @@ VideoWindow& Transport::videoWindow()
 {
     if (!window_) {
         window_ = new VideoWindow();
-        window_->Form_Load(hooks_.mainOuterWidth(), baseWidth_, baseHeight_);
+        window_->Form_Load(hooks_.mainOuterWidth);
         connect(&window_->player(), &MediaPlayer::EndOfStream, this, &Transport::EndOfStream);
     }
     return *window_;
@@ -82,5 +82,5 @@ void Transport::ScanStep()
 void Transport::ApplyScreenSize(int percent)
 {
     screenSize_ = percent;
-    ::ApplyScreenSize(videoWindow(), screenSize_, baseWidth_, baseHeight_);
+    ::ApplyScreenSize(videoWindow(), screenSize_);
 }

@@ -56,7 +56,4 @@ private:
     QPointer<VideoWindow> window_;
     ScanMode scanMode_ = ScanMode::Normal;
     int screenSize_ = 0;
-    // The video window's outer size at its load, in twips.
-    long baseWidth_ = 0;
-    float baseHeight_ = 0;
 };

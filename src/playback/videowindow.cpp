@@ -31,12 +31,43 @@ twips::Rect VideoWindow::playerGeometry() const
     return twips::fromPixelRect(player_->geometry());
 }
 
-void VideoWindow::Form_Load(double mainOuterWidth, long& baseWidth, float& baseHeight)
+void VideoWindow::Form_Load(std::function<double()> mainOuterWidth)
 {
-    move(twips::toPixels(mainOuterWidth), 0);
-    baseHeight = float(outerHeight());
-    baseWidth = twips::roundHalfEven(outerWidth());
+    mainOuterWidth_ = std::move(mainOuterWidth);
+    placeBesideMainWindow();
+    loadClientSize_ = size();
     memory_ = videolayout::record(twips::fromPixels(width()), twips::fromPixels(height()), playerGeometry());
+}
+
+void VideoWindow::placeBesideMainWindow()
+{
+    const QPoint at(twips::toPixels(mainOuterWidth_()), 0);
+    // move() places the frame's corner where Qt knows the frame, else the
+    // client's: add the frame the window manager will give.
+    const QMargins frame = windowFrame(*this);
+    const QPoint known(geometry().x() - x(), geometry().y() - y());
+    move(at + QPoint(frame.left(), frame.top()) - known);
+}
+
+void VideoWindow::showEvent(QShowEvent* event)
+{
+    if (!shown_ && mainOuterWidth_) {
+        shown_ = true;
+        placeBesideMainWindow();
+    }
+    ToolWindow::showEvent(event);
+}
+
+long VideoWindow::baseWidth() const
+{
+    const QMargins frame = windowFrame(*this);
+    return twips::roundHalfEven(twips::fromPixels(loadClientSize_.width() + frame.left() + frame.right()));
+}
+
+float VideoWindow::baseHeight() const
+{
+    const QMargins frame = windowFrame(*this);
+    return float(twips::fromPixels(loadClientSize_.height() + frame.top() + frame.bottom()));
 }
 
 void VideoWindow::Form_Resize()
@@ -53,9 +84,9 @@ void VideoWindow::resizeEvent(QResizeEvent*)
     Form_Resize();
 }
 
-void ApplyScreenSize(VideoWindow& window, int screenSize, long baseWidth, float baseHeight)
+void ApplyScreenSize(VideoWindow& window, int screenSize)
 {
-    const auto size = videolayout::screenSize(screenSize, baseWidth, baseHeight);
+    const auto size = videolayout::screenSize(screenSize, window.baseWidth(), window.baseHeight());
     if (!size)
         return;
     window.setOuterSize(size->width, size->height);

@@ -3,6 +3,8 @@
 #include "platform/toolwindow.h"
 #include "playback/videolayout.h"
 
+#include <functional>
+
 class MediaPlayer;
 
 // Form2: the video window beside the main window, holding the player.
@@ -13,9 +15,14 @@ public:
 
     MediaPlayer& player() { return *player_; }
 
-    // Places the window beside a main window of that outer width and
-    // records its outer size as the base of the 画面サイズ menu.
-    void Form_Load(double mainOuterWidth, long& baseWidth, float& baseHeight);
+    // Places the window right of the main window (whose outer width in
+    // twips the function gives), now and again when it is first shown: the
+    // main window may have no frame yet while it loads.
+    void Form_Load(std::function<double()> mainOuterWidth);
+    // The outer size at load in twips, the base of the 画面サイズ menu: the
+    // load-time client size with the frame the window manager gives.
+    long baseWidth() const;
+    float baseHeight() const;
     void Form_Resize();
 
     // Outer size in twips; the player follows at once, even while hidden.
@@ -25,11 +32,18 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void placeBesideMainWindow();
+
     MediaPlayer* player_;
     videolayout::Memory memory_;
+    std::function<double()> mainOuterWidth_;
+    QSize loadClientSize_;
+    bool shown_ = false;
 };
 
-// The three window sizes of the "画面サイズ" menu.
-void ApplyScreenSize(VideoWindow& window, int screenSize, long baseWidth, float baseHeight);
+// The three window sizes of the "画面サイズ" menu: 50, 100 or 150 % of the
+// load-time size; other values change nothing.
+void ApplyScreenSize(VideoWindow& window, int screenSize);

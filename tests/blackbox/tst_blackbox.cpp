@@ -4,6 +4,7 @@
 
 #include <QTest>
 #include <csignal>
+#include <memory>
 
 using testsupport::ProgramProcess;
 using testsupport::run;
@@ -32,9 +33,27 @@ void prepare(ProgramProcess& program, const QString& folder, const QString& mode
 }
 } // namespace
 
+// The frame a window has around its client area.
+QMargins frameOf(ProgramProcess& program, const QString& windowId)
+{
+    const QRect outer = program.outerGeometry(windowId);
+    const QRect client = program.windowGeometry(windowId);
+    return {client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
+            outer.bottom() - client.bottom()};
+}
+// Run with and without a window manager (DVZ_WINDOW_MANAGER); sizes and
+// places are of the outer (framed) windows either way.
 class BlackBoxTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        windowManager = std::make_unique<testsupport::WindowManager>();
+        if (qEnvironmentVariableIsSet("DVZ_WINDOW_MANAGER"))
+            QVERIFY(windowManager->running());
+    }
+    void cleanupTestCase() { windowManager.reset(); }
+
     void startsAtTheTopLeftWithItsDesignSize()
     {
         ProgramProcess program;
@@ -42,7 +61,7 @@ private slots:
         const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
         QVERIFY(!main.isEmpty());
         const QRect window = program.windowGeometry(main);
-        QCOMPARE(window.topLeft(), QPoint(0, 0));
+        QCOMPARE(program.outerGeometry(main).topLeft(), QPoint(0, 0));
         // The client area is 226 × 478 pixels below the menu bar.
         QCOMPARE(window.width(), 226);
         QVERIFY2(window.height() > 478 + 10 && window.height() < 478 + 40, qPrintable(QString::number(window.height())));
@@ -79,9 +98,43 @@ private slots:
         type(main, QStringLiteral("ctrl+f"));
         const QString video = program.waitForWindow(QStringLiteral("a.wave"));
         QVERIFY(!video.isEmpty());
-        QCOMPARE(program.windowGeometry(video).topLeft(), QPoint(226, 0));
+        QCOMPARE(program.outerGeometry(video).topLeft(), QPoint(program.outerGeometry(main).right() + 1, 0));
         QVERIFY(!program.waitForWindow(QStringLiteral("b.wave")).isEmpty());
         QVERIFY(!program.waitForWindow(QStringLiteral("a.wave")).isEmpty()); // and round again
+    }
+
+    void screenSizesCountTheFrame()
+    {
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("long.mpg"), tree.path("a.mpg")));
+        ProgramProcess program;
+        prepare(program, tree.root(), QStringLiteral("OP1"));
+        QVERIFY(program.start());
+        const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
+        type(main, QStringLiteral("ctrl+f"));
+        const QString video = program.waitForWindow(QStringLiteral("a.mpg"));
+        QVERIFY(!video.isEmpty());
+        const QMargins frame = frameOf(program, video);
+        // The load-time size is the design's client area in its frame.
+        const QSize base = QSize(375, 266).grownBy(frame);
+        QCOMPARE(program.outerGeometry(video).size(), base);
+        // 操作 → 画面サイズ → 50% (no step down), 100% (one), 150% (two).
+        const QList<std::pair<int, QSize>> sizes = {{1, base}, {2, base * 1.5}, {0, base / 2}};
+        for (const auto& [steps, expected] : sizes) {
+            type(main, QStringLiteral("alt+p"));
+            QTest::qWait(300);
+            type(main, QStringLiteral("Right"));
+            QTest::qWait(300);
+            for (int i = 0; i < steps; ++i)
+                type(main, QStringLiteral("Down"));
+            type(main, QStringLiteral("Return"));
+            QVERIFY(testsupport::waitFor([&] {
+                QTest::qWait(100);
+                const QSize now = program.outerGeometry(video).size();
+                return qAbs(now.width() - expected.width()) <= 1 && qAbs(now.height() - expected.height()) <= 1;
+            }, 3000));
+            QCOMPARE(program.outerGeometry(video).topLeft(), QPoint(program.outerGeometry(main).right() + 1, 0));
+        }
     }
 
     void spaceStepsThroughThePictures()
@@ -97,7 +150,12 @@ private slots:
         type(main, QStringLiteral("ctrl+f"));
         const QString pictures = program.waitForWindow(QStringLiteral("a.jpg"));
         QVERIFY(!pictures.isEmpty());
-        QCOMPARE(program.windowGeometry(pictures).left(), 226);
+        // Right of the main window, down to the screen's bottom edge and no further.
+        const QRect outer = program.outerGeometry(pictures);
+        QCOMPARE(outer.left(), program.outerGeometry(main).right() + 1);
+        QCOMPARE(outer.top(), 0);
+        QCOMPARE(outer.right(), 1279);
+        QCOMPARE(outer.bottom(), 1023);
         type(main, QStringLiteral("space"));
         QVERIFY(!program.waitForWindow(QStringLiteral("b.gif")).isEmpty());
         type(main, QStringLiteral("space"));
@@ -105,6 +163,9 @@ private slots:
         // The picture window in a screenshot, for a person to look at.
         run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("still-pictures.png")});
     }
+
+private:
+    std::unique_ptr<testsupport::WindowManager> windowManager;
 };
 
 QTEST_GUILESS_MAIN(BlackBoxTest)

@@ -24,9 +24,7 @@ private slots:
     void initTestCase()
     {
         window = new VideoWindow();
-        long width = 0;
-        float height = 0;
-        window->Form_Load(0, width, height);
+        window->Form_Load([] { return 0.0; });
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QVERIFY(window->player().ensureEngine());

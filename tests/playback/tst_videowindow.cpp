@@ -45,20 +45,18 @@ private slots:
     void realWindowLoadsBesideTheMainWindowAndResizes()
     {
         VideoWindow window;
-        long baseWidth = 0;
-        float baseHeight = 0;
-        window.Form_Load(3500, baseWidth, baseHeight);
+        window.Form_Load([] { return 3500.0; });
         QCOMPARE(window.pos(), QPoint(twips::toPixels(3500), 0));
         QCOMPARE(window.windowTitle(), QStringLiteral("_"));
-        QCOMPARE(baseWidth, 5625L); // no frame under a bare X server
-        QCOMPARE(baseHeight, 3990.0f);
+        QCOMPARE(window.baseWidth(), 5625L); // no frame under a bare X server
+        QCOMPARE(window.baseHeight(), 3990.0f);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.playerGeometry(), (twips::Rect{105, 0, 5415, 4335}));
 
-        ApplyScreenSize(window, 150, baseWidth, baseHeight);
+        ApplyScreenSize(window, 150);
         const QSize once = window.size();
-        ApplyScreenSize(window, 150, baseWidth, baseHeight);
+        ApplyScreenSize(window, 150);
         QCOMPARE(window.size(), once);
         QCOMPARE(once, QSize(twips::toPixels(5625 * 1.5), twips::toPixels(3990 * 1.5)));
         QCOMPARE(window.pos(), QPoint(twips::toPixels(3500), 0));
@@ -70,9 +68,9 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(window.playerGeometry(), before);
 
-        ApplyScreenSize(window, 100, baseWidth, baseHeight);
+        ApplyScreenSize(window, 100);
         QCOMPARE(window.size(), QSize(375, 266));
-        ApplyScreenSize(window, 50, baseWidth, baseHeight);
+        ApplyScreenSize(window, 50);
         QCOMPARE(window.size(), QSize(twips::toPixels(2812.5), twips::toPixels(1995)));
     }
 };

@@ -70,6 +70,41 @@ QRect ProgramProcess::windowGeometry(const QString& windowId)
     return QRect(number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height"));
 }
 
+QRect ProgramProcess::outerGeometry(const QString& windowId)
+{
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"
+    const QString extents = run(QStringLiteral("xprop"), {QStringLiteral("-id"), windowId, QStringLiteral("_NET_FRAME_EXTENTS")});
+    const QStringList sides = extents.section(u'=', 1).split(u',', Qt::SkipEmptyParts);
+    const QRect client = windowGeometry(windowId);
+    if (sides.size() != 4)
+        return client;
+    return client.adjusted(-sides[0].toInt(), -sides[2].toInt(), sides[1].toInt(), sides[3].toInt());
+}
+
+WindowManager::WindowManager()
+{
+    const QString name = qEnvironmentVariable("DVZ_WINDOW_MANAGER");
+    if (name.isEmpty())
+        return;
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(name, {});
+    process_.waitForStarted(10000);
+    // Up once it has claimed the screen.
+    waitFor([] {
+        QTest::qWait(100);
+        return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+            .contains(QStringLiteral("window id"));
+    }, 10000);
+}
+
+WindowManager::~WindowManager()
+{
+    if (process_.state() != QProcess::NotRunning) {
+        process_.terminate();
+        process_.waitForFinished(5000);
+    }
+}
+
 bool ProgramProcess::waitForExit(int milliseconds)
 {
     return process_.waitForFinished(milliseconds);
