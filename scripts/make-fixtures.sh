@@ -36,6 +36,8 @@ printf 'this is not media\n' > notes.mpg
 convert -size 640x480 gradient:red-blue landscape.jpg
 convert -size 300x600 gradient:green-yellow portrait.bmp
 convert -size 100x100 xc:orange square.gif
+# Real, but past Qt's own 128 MB limit once decoded.
+ff -f lavfi -i color=navy:s=8000x6000 -frames:v 1 big.gif
 convert -size 64x32 gradient:white-black -strip stored.jpg
 # An EXIF block saying "turn 90° clockwise to show" (orientation 6).
 { head -c 2 stored.jpg

@@ -2,15 +2,28 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pictureloader {
 namespace {
 
-bool isRegularFile(const QByteArray& path)
+// The file by its exact bytes (names need not be UTF-8); only a regular
+// file is read. Non-blocking, so a pipe swapped in cannot hang the open.
+std::unique_ptr<QFile> openFile(const QByteArray& path)
 {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
     struct stat st;
-    return ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    auto file = std::make_unique<QFile>();
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return file;
 }
 
 bool turnsSideways(const QImageReader& reader)
@@ -18,28 +31,48 @@ bool turnsSideways(const QImageReader& reader)
     return reader.transformation() & QImageIOHandler::TransformationRotate90;
 }
 
+bool withinBound(QSize stored)
+{
+    return qint64(stored.width()) * stored.height() * 4 <= kMaxDecodedBytes;
+}
+
 } // namespace
 
 std::optional<QSize> naturalSize(const QByteArray& path)
 {
-    if (!isRegularFile(path))
+    const std::unique_ptr<QFile> file = openFile(path);
+    if (!file)
         return std::nullopt;
-    QImageReader reader(QFile::decodeName(path));
+    QImageReader reader(file.get());
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
-    if (!stored.isValid() || stored.isEmpty())
+    if (!stored.isValid() || stored.isEmpty() || !withinBound(stored))
         return std::nullopt;
     return turnsSideways(reader) ? stored.transposed() : stored;
 }
 
 QImage decode(const QByteArray& path, QSize target)
 {
-    QImageReader reader(QFile::decodeName(path));
+    const std::unique_ptr<QFile> file = openFile(path);
+    if (!file)
+        return {};
+    QImageReader::setAllocationLimit(int(kMaxDecodedBytes / (1024 * 1024)));
+    QImageReader reader(file.get());
     reader.setAutoTransform(true);
-    // The scaled size applies to the picture as stored, before turning it.
-    reader.setScaledSize(turnsSideways(reader) ? target.transposed() : target);
-    reader.setQuality(100); // smooth scaling
-    return reader.read();
+    if (!withinBound(reader.size()))
+        return {};
+    const QSize stored = turnsSideways(reader) ? target.transposed() : target;
+    // JPEG decodes straight at the shown size; other formats decode whole
+    // and are scaled down after.
+    if (reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        reader.setScaledSize(stored); // the size as stored, before turning
+        reader.setQuality(100);       // smooth scaling
+        return reader.read();
+    }
+    const QImage whole = reader.read();
+    if (whole.isNull() || whole.size() == target)
+        return whole;
+    return whole.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace pictureloader

@@ -9,8 +9,12 @@
 // the pixels decoded directly at the size they will be shown.
 namespace pictureloader {
 
+// A picture is decoded whole only up to this size (4 bytes a pixel);
+// larger ones, and files whose header claims more, are refused unread.
+inline constexpr qint64 kMaxDecodedBytes = qint64(1024) * 1024 * 1024;
+
 // The upright pixel size, or nothing for a file that is not a readable
-// picture (missing, a folder, another format).
+// picture (missing, not a regular file, another format, too large).
 std::optional<QSize> naturalSize(const QByteArray& path);
 
 // Decodes the first frame, upright, scaled to fit within target.

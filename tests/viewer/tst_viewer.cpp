@@ -10,7 +10,10 @@
 #include "viewer/pictureloader.h"
 
 #include <QRadioButton>
+#include <QElapsedTimer>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::TestProgram;
 
@@ -154,6 +157,33 @@ private slots:
             program.app->ShowSelectedPicture();
             QVERIFY(!window.image().isVisibleTo(&window));
             QCOMPARE(window.windowTitle(), QStringLiteral("good.jpg"));
+        }
+    }
+
+    void largeAndOddlyNamedPicturesShowAndBombsAreRefused()
+    {
+        TestProgram program;
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("big.gif"), tree.path("big.gif")));
+        QVERIFY(::symlink((fixtureFolder() + "landscape.jpg").constData(), (tree.nativeRoot() + "/bad\xff.jpg").constData()) == 0);
+        // A GIF header claiming 60000 × 60000 pixels: refused unread.
+        QFile bomb(tree.path("bomb.gif"));
+        QVERIFY(bomb.open(QIODevice::WriteOnly));
+        bomb.write(QByteArray("GIF89a\x60\xea\x60\xea\xf0\x00\x00", 13) + QByteArray(6, '\0') +
+                   QByteArray("\x2c\0\0\0\0\x60\xea\x60\xea\0\x02\x02\x44\x01\0\x3b", 18));
+        bomb.close();
+        QVERIFY(::mkfifo((tree.nativeRoot() + "/pipe.jpg").constData(), 0600) == 0);
+        fill(*program.app, {"big.gif", "bad\xff.jpg", "bomb.gif", "pipe.jpg"}, tree.nativeRoot() + '/');
+        PictureWindow& window = program.app->pictureWindow();
+        for (const auto& [row, shown] : QList<std::pair<int, bool>>{{1, true}, {2, true}, {3, false}, {4, false}}) {
+            window.setWindowTitle("-");
+            program.app->mainWindow().fileList->select(row);
+            QElapsedTimer clock;
+            clock.start();
+            program.app->ShowSelectedPicture();
+            QVERIFY(clock.elapsed() < 5000);
+            QCOMPARE(window.image().isVisibleTo(&window), shown);
+            QCOMPARE(window.windowTitle() != "-", shown);
         }
     }
 
