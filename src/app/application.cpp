@@ -183,6 +183,7 @@ void Application::ShowSelectedPicture()
         [this]() -> PictureWindow& { return pictureWindow(); },
         *mainWindow_->fileList,
         *pictureCache_,
+        [this] { ShowSelectedPicture(); },
     };
     ::ShowSelectedPicture(context);
 }

@@ -38,21 +38,25 @@ void Transport::closeVideoWindow()
 
 void Transport::EndOfStream()
 {
-    SelectNextRow(list_);
-    PlaySelected();
+    for (int tries = list_.count(); tries > 0; --tries) {
+        SelectNextRow(list_);
+        if (PlaySelected())
+            return;
+    }
 }
 
-void Transport::PlaySelected()
+bool Transport::PlaySelected()
 {
     if (hooks_.isVideoMode())
         hooks_.closePictureWindow();
     list_.setFocus();
     const int row = list_.selectedIndex();
     if (row == 0)
-        return;
+        return false;
     VideoWindow& window = videoWindow();
     MediaPlayer& player = window.player();
-    if (player.setFileName(list_.fullPath(row))) {
+    const bool opened = player.setFileName(list_.fullPath(row));
+    if (opened) {
         window.setWindowTitle(list_.rowText(row));
         // Rewinding carries on from the clip's end. One timer step before
         // it: a clip put exactly at its end would end at once and hand over
@@ -63,6 +67,7 @@ void Transport::PlaySelected()
             player.Play();
     }
     list_.setFocus();
+    return opened;
 }
 
 void Transport::ScanStep()

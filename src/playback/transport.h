@@ -36,8 +36,8 @@ public:
     void setScanMode(ScanMode mode) { scanMode_ = mode; }
 
     // Plays the list's selected row in the video window; stops silently
-    // at the first failure, with the list focused.
-    void PlaySelected();
+    // at the first failure, with the list focused. True when it plays.
+    bool PlaySelected();
     // One tick of the scan timer: one second forward while fast
     // forwarding, one second back while rewinding (past the start: the
     // previous row, from its end).
@@ -48,7 +48,8 @@ public:
     int screenSize() const { return screenSize_; }
 
 private:
-    // The endless loop: the next row, and play it.
+    // The endless loop: the next row, and play it; rows that cannot be
+    // played are passed over, once round the list at most.
     void EndOfStream();
 
     ListView& list_;

@@ -2,6 +2,7 @@
 
 #include "viewer/pictureloader.h"
 
+#include <QCoreApplication>
 #include <QThreadPool>
 #include <sys/stat.h>
 
@@ -73,14 +74,34 @@ std::optional<PictureCache::Picture> PictureCache::obtain(const QByteArray& path
     return picture;
 }
 
-void PictureCache::readAhead(const QByteArray& path)
+void PictureCache::readAhead(const QByteArray& path, std::function<void()> done)
 {
     const std::optional<Stamp> stamp = stampOf(path);
-    if (!stamp || find(path, *stamp))
+    if (!stamp)
         return;
+    const auto tellWhenRead = [done](const std::shared_future<std::optional<Picture>>& picture) {
+        if (!done)
+            return;
+        QThreadPool::globalInstance()->start([picture, done] {
+            picture.wait();
+            QMetaObject::invokeMethod(QCoreApplication::instance(), done, Qt::QueuedConnection);
+        });
+    };
+    if (Entry* known = find(path, *stamp)) {
+        tellWhenRead(known->picture);
+        return;
+    }
     auto task = std::make_shared<std::packaged_task<std::optional<Picture>()>>(
         [path, targetSize = targetSize_] { return read(path, targetSize); });
     Entry entry{path, *stamp, task->get_future().share()};
     QThreadPool::globalInstance()->start([task] { (*task)(); });
+    tellWhenRead(entry.picture);
     remember(std::move(entry));
+}
+
+bool PictureCache::isReady(const QByteArray& path)
+{
+    const std::optional<Stamp> stamp = stampOf(path);
+    const Entry* entry = stamp ? find(path, *stamp) : nullptr;
+    return entry && entry->picture.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }

@@ -26,8 +26,11 @@ public:
     // The picture, from the cache or read now; nothing when the file is
     // not a readable picture.
     std::optional<Picture> obtain(const QByteArray& path);
-    // Starts reading the picture in the background.
-    void readAhead(const QByteArray& path);
+    // Starts reading the picture in the background; done, if given, is
+    // called on the UI thread once it is read.
+    void readAhead(const QByteArray& path, std::function<void()> done = {});
+    // Whether the picture is read and waiting in the cache.
+    bool isReady(const QByteArray& path);
 
 private:
     struct Stamp {

@@ -51,6 +51,17 @@ std::optional<QSize> naturalSize(const QByteArray& path)
     return turnsSideways(reader) ? stored.transposed() : stored;
 }
 
+bool decodesQuickly(const QByteArray& path)
+{
+    constexpr qint64 kQuickBytes = 16 * 1024 * 1024;
+    const std::unique_ptr<QFile> file = openFile(path);
+    if (!file)
+        return true; // refused at once
+    QImageReader reader(file.get());
+    const QSize stored = reader.size();
+    return reader.supportsOption(QImageIOHandler::ScaledSize) || qint64(stored.width()) * stored.height() * 4 <= kQuickBytes;
+}
+
 QImage decode(const QByteArray& path, QSize target)
 {
     const std::unique_ptr<QFile> file = openFile(path);

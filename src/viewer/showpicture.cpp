@@ -4,6 +4,7 @@
 #include "list/listview.h"
 #include "viewer/picturecache.h"
 #include "viewer/picturefit.h"
+#include "viewer/pictureloader.h"
 #include "viewer/pictureimage.h"
 #include "viewer/picturewindow.h"
 
@@ -47,7 +48,15 @@ void ShowSelectedPicture(PictureContext& context)
     PictureImage& image = window.image();
     image.setStretch(false);
     image.setVisible(false);
-    const auto picture = context.cache.obtain(list.fullPath(row));
+    const QByteArray path = list.fullPath(row);
+    if (!context.cache.isReady(path) && !pictureloader::decodesQuickly(path)) {
+        context.cache.readAhead(path, [&list, row, path, again = context.showSelectedAgain] {
+            if (list.selectedIndex() == row && list.fullPath(row) == path)
+                again();
+        });
+        return;
+    }
+    const auto picture = context.cache.obtain(path);
     if (picture) {
         image.setPicture(picture->natural, picture->image);
         const twips::Rect natural = image.geometryTwips();

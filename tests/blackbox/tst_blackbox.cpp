@@ -6,33 +6,12 @@
 #include <csignal>
 #include <memory>
 
+using testsupport::key;
 using testsupport::ProgramProcess;
 using testsupport::run;
+using testsupport::type;
 
 namespace {
-void key(const QString& windowId, const QString& keys)
-{
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), windowId, keys});
-}
-
-// Types into the window that has the focus, as a keyboard would.
-void type(const QString& windowId, const QString& keys)
-{
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-}
-
-// A program whose settings point at the folder, in the given mode.
-void prepare(ProgramProcess& program, const QString& folder, const QString& mode)
-{
-    testsupport::writeSettings(program.configDir(), {{"Option", "F", "OK"},
-                                                     {"Option", "Drive", "/"},
-                                                     {"Option", "Dir", folder},
-                                                     {"Option", "OP", mode}});
-}
-} // namespace
-
 // The frame a window has around its client area.
 QMargins frameOf(ProgramProcess& program, const QString& windowId)
 {
@@ -41,6 +20,8 @@ QMargins frameOf(ProgramProcess& program, const QString& windowId)
     return {client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
             outer.bottom() - client.bottom()};
 }
+} // namespace
+
 // Run with and without a window manager (DVZ_WINDOW_MANAGER); sizes and
 // places are of the outer (framed) windows either way.
 class BlackBoxTest : public QObject {
@@ -91,7 +72,7 @@ private slots:
         QVERIFY(QFile::copy(testsupport::fixture("short.wave"), tree.path("a.wave")));
         QVERIFY(QFile::copy(testsupport::fixture("short.wave"), tree.path("b.wave")));
         ProgramProcess program;
-        prepare(program, tree.root(), QStringLiteral("OP1"));
+        program.prepare(tree.root(), QStringLiteral("OP1"));
         QVERIFY(program.start());
         const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
         QVERIFY(!main.isEmpty());
@@ -108,7 +89,7 @@ private slots:
         testsupport::TempTree tree;
         QVERIFY(QFile::copy(testsupport::fixture("long.mpg"), tree.path("a.mpg")));
         ProgramProcess program;
-        prepare(program, tree.root(), QStringLiteral("OP1"));
+        program.prepare(tree.root(), QStringLiteral("OP1"));
         QVERIFY(program.start());
         const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
         type(main, QStringLiteral("ctrl+f"));
@@ -143,7 +124,7 @@ private slots:
         QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("a.jpg")));
         QVERIFY(QFile::copy(testsupport::fixture("square.gif"), tree.path("b.gif")));
         ProgramProcess program;
-        prepare(program, tree.root(), QStringLiteral("OP2"));
+        program.prepare(tree.root(), QStringLiteral("OP2"));
         QVERIFY(program.start());
         const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
         QVERIFY(!main.isEmpty());

@@ -57,6 +57,23 @@ private slots:
         }
     }
 
+    void theLoopPassesOverRowsThatCannotPlay()
+    {
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("tick.wave"), tree.path("a.wave")));
+        QVERIFY(QFile::copy(testsupport::fixture("tick.wave"), tree.path("d.wave")));
+        QVERIFY(QFile::copy(testsupport::fixture("notes.mpg"), tree.path("b.mpg")));
+        tree.add("c.mpg/");
+        ListView list;
+        for (const char* name : {"a.wave", "b.mpg", "c.mpg", "d.wave"})
+            list.appendRow(tree.nativeRoot() + '/', name, 1);
+        Transport transport(list, {[] { return true; }, [] {}, [] { return 0.0; }});
+        QVERIFY(transport.PlaySelected());
+        QVERIFY(testsupport::waitFor([&] { return list.selectedIndex() == 4; }, 3000));
+        QCOMPARE(transport.videoWindow().player().playingEntry(), list.fullPath(4));
+        QVERIFY(testsupport::waitFor([&] { return list.selectedIndex() == 1; }, 3000)); // and round again
+    }
+
     void aRefusedFileKeepsTheCaption()
     {
         TestProgram program;

@@ -3,7 +3,9 @@
 #include "settings/settingsstore.h"
 #include "support/testsupport.h"
 
+#include <QFile>
 #include <QRegularExpression>
+#include <unistd.h>
 #include <QTest>
 
 namespace testsupport {
@@ -26,7 +28,47 @@ ProgramProcess::~ProgramProcess()
     }
 }
 
-bool ProgramProcess::start(const QString& workingFolder)
+void key(const QString& windowId, const QString& keys)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), windowId, keys});
+}
+
+void type(const QString& windowId, const QString& keys)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+}
+
+void ProgramProcess::prepare(const QString& folder, const QString& mode)
+{
+    writeSettings(config_.path(), {{"Option", "F", "OK"}, {"Option", "Drive", "/"}, {"Option", "Dir", folder},
+                                   {"Option", "OP", mode}});
+}
+
+long ProgramProcess::residentKb()
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(process_.processId()));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+double ProgramProcess::cpuSeconds()
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(process_.processId()));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // Fields after the command's closing parenthesis; utime and stime are the 12th and 13th.
+    const QList<QByteArray> fields = stat.readAll().split(')').last().trimmed().split(' ');
+    return (fields.value(11).toLong() + fields.value(12).toLong()) / double(::sysconf(_SC_CLK_TCK));
+}
+
+bool ProgramProcess::start(const QString& workingFolder, const QStringList& arguments)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
@@ -34,8 +76,19 @@ bool ProgramProcess::start(const QString& workingFolder)
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     if (!workingFolder.isEmpty())
         process_.setWorkingDirectory(workingFolder);
-    process_.start(qEnvironmentVariable("DVZ_BINARY"), {});
+    process_.start(qEnvironmentVariable("DVZ_BINARY"), arguments);
     return process_.waitForStarted(10000);
+}
+
+QStringList ProgramProcess::windowTitles()
+{
+    QStringList titles;
+    const QStringList ids = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                           QStringLiteral("--pid"), QString::number(process_.processId())})
+                                .split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& id : ids)
+        titles << run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id});
+    return titles;
 }
 
 QString ProgramProcess::waitForWindow(const QString& title, int milliseconds)

@@ -11,7 +11,15 @@ class ProgramProcess {
 public:
     ProgramProcess();
     ~ProgramProcess();
-    bool start(const QString& workingFolder = QString());
+    // Settings that open the folder, in the given mode ("OP1" or "OP2").
+    void prepare(const QString& folder, const QString& mode);
+    bool start(const QString& workingFolder = QString(), const QStringList& arguments = {});
+    // Resident memory now, in KiB.
+    long residentKb();
+    // Processor time used so far, in seconds.
+    double cpuSeconds();
+    // The titles of the program's visible windows now.
+    QStringList windowTitles();
     // The X window id of the first visible window with that exact title.
     QString waitForWindow(const QString& title, int milliseconds = 15000);
     QRect windowGeometry(const QString& windowId);
@@ -29,6 +37,11 @@ private:
 
 // Runs a command and returns what it printed (trimmed).
 QString run(const QString& program, const QStringList& arguments);
+
+// Sends keys to the window, or types them into whatever has the focus
+// after focusing the window, as a keyboard would.
+void key(const QString& windowId, const QString& keys);
+void type(const QString& windowId, const QString& keys);
 
 // With DVZ_WINDOW_MANAGER set (to "openbox"), runs that window manager on
 // the display while it lives.

@@ -1,0 +1,135 @@
+// The built program over a folder of broken and hostile files, in both
+// modes: it tries every row, stays responsive and small, never reaches
+// the network, and keeps its settings file whole.
+#include "support/programprocess.h"
+#include "support/testsupport.h"
+
+#include <QElapsedTimer>
+#include <QSet>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTest>
+#include <csignal>
+
+using testsupport::ProgramProcess;
+using testsupport::type;
+
+namespace {
+
+constexpr long kMaxResidentKb = 400 * 1024;
+
+// Opens the about window from the main window's menu and closes it again;
+// the time until it appeared, in milliseconds.
+qint64 aboutWindowDelay(ProgramProcess& program, const QString& main)
+{
+    QElapsedTimer clock;
+    clock.start();
+    type(main, QStringLiteral("alt+h"));
+    type(main, QStringLiteral("a"));
+    const QString about = program.waitForWindow(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), 5000); // (titles come back trimmed)
+    const qint64 delay = clock.elapsed();
+    if (!about.isEmpty())
+        type(about, QStringLiteral("Return"));
+    return about.isEmpty() ? 99999 : delay;
+}
+
+} // namespace
+
+class CorpusTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        connect(&listener, &QTcpServer::newConnection, this, [this] {
+            ++connections;
+            delete listener.nextPendingConnection();
+        });
+        const QString made = testsupport::run(
+            QStringLiteral("bash"), {QStringLiteral(CORPUS_SCRIPT), corpus.root(), QString::number(listener.serverPort()),
+                                     qEnvironmentVariable("DVZ_FIXTURES"), QStringLiteral("&& echo made")});
+        QVERIFY(QFile::exists(corpus.path("bomb.gif")));
+    }
+
+    void videoModeLoopsPastEveryRefusedFile()
+    {
+        ProgramProcess program;
+        program.prepare(corpus.root(), QStringLiteral("OP1"));
+        QVERIFY(program.start());
+        const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
+        QVERIFY(!main.isEmpty());
+        type(main, QStringLiteral("ctrl+f"));
+        // Every clip that plays comes round, and the loop goes on to the first again.
+        // (Titles come back trimmed.)
+        const QStringList good = {"good-clip.mpg", "good-short.wave", "曲 テスト.mp3", "sjis-曲.avi",
+                                  "spaced  .wave", "mixed.ram", "deep.wave"};
+        QStringList order; // the clips in the order they came
+        long peakKb = 0;
+        qint64 slowest = 0;
+        QElapsedTimer clock;
+        clock.start();
+        const auto cameRound = [&] { return order.size() > good.size() && order.last() == order.first(); };
+        while (!cameRound() && clock.elapsed() < 90000) {
+            for (const QString& title : program.windowTitles()) {
+                if (good.contains(title) && (order.isEmpty() || order.last() != title))
+                    order << title;
+            }
+            peakKb = std::max(peakKb, program.residentKb());
+            if (order.size() == 3 && slowest == 0)
+                slowest = aboutWindowDelay(program, main); // while the loop runs
+            QTest::qWait(50);
+        }
+        const QSet<QString> seen(order.begin(), order.end());
+        QCOMPARE(seen.size(), good.size());
+        QVERIFY2(cameRound(), qPrintable(order.join(u'|')));
+        slowest = std::max(slowest, aboutWindowDelay(program, main));
+        QVERIFY2(slowest < 1000, qPrintable(QString::number(slowest)));
+        QVERIFY2(peakKb < kMaxResidentKb, qPrintable(QString::number(peakKb)));
+        endAndCheckSettings(program);
+        std::printf("video mode: %d clips came round, slowest answer %lld ms, peak %ld MiB, %d connections\n",
+                    int(seen.size()), slowest, peakKb / 1024, connections);
+    }
+
+    void stillPictureModeShowsWhatItCanAndSettles()
+    {
+        ProgramProcess program;
+        program.prepare(corpus.root(), QStringLiteral("OP2"));
+        QVERIFY(program.start());
+        const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
+        QVERIFY(!main.isEmpty());
+        type(main, QStringLiteral("ctrl+f"));
+        QVERIFY(testsupport::waitFor([&] { return program.windowTitles().size() == 2; }, 20000));
+        // Every row in turn, and round again.
+        for (int i = 0; i < 16; ++i)
+            type(main, QStringLiteral("space"));
+        const qint64 delay = aboutWindowDelay(program, main);
+        QVERIFY2(delay < 1000, qPrintable(QString::number(delay)));
+        QVERIFY(program.residentKb() < kMaxResidentKb);
+        // Idle, it uses next to no processor time.
+        QTest::qWait(1000);
+        const double before = program.cpuSeconds();
+        QTest::qWait(3000);
+        const double busy = (program.cpuSeconds() - before) / 3.0;
+        QVERIFY2(busy < 0.05, qPrintable(QString::number(busy)));
+        endAndCheckSettings(program);
+    }
+
+    void cleanupTestCase() { QCOMPARE(connections, 0); }
+
+private:
+    void endAndCheckSettings(ProgramProcess& program)
+    {
+        ::kill(pid_t(program.process().processId()), SIGTERM);
+        QVERIFY(program.waitForExit());
+        QSettings settings(program.configDir() + QStringLiteral("/ZOLT.ini"), QSettings::IniFormat);
+        QCOMPARE(settings.status(), QSettings::NoError);
+        QCOMPARE(settings.value("Option/Dir").toString(), corpus.root());
+    }
+
+    testsupport::TempTree corpus;
+    QTcpServer listener;
+    int connections = 0;
+};
+
+QTEST_GUILESS_MAIN(CorpusTest)
+#include "tst_corpus.moc"
