@@ -7,7 +7,7 @@
 set -euo pipefail
 out=${1:?usage: make-corpus.sh DIR PORT FIXTURES}
 port=${2:?}
-fixtures=${3:?}
+fixtures=$(realpath "${3:?}")
 url="http://127.0.0.1:$port"
 mkdir -p "$out"
 cd "$out"
