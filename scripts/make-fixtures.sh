@@ -29,6 +29,16 @@ ff -f lavfi -i "$video:duration=60" -c:v mpeg1video -b:v 200k -an -f mpeg long.m
 ff -f lavfi -i "$video:duration=1" -c:v mpeg1video -b:v 200k -an -f mpeg silent.mpg
 ff -f lavfi -i "$tone:duration=0.3" -c:a pcm_s16le -f wav tick.wave
 printf '# a RealMedia playlist\n\nclip.mpg\n' > list.ram
+# Today's formats (the dialogs' "その他の形式").
+ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=1" -f lavfi -i "$tone:duration=1" -c:v libx264 -pix_fmt yuv420p -c:a aac clip.mp4
+cp clip.mp4 clip.m4v
+ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=1" -f lavfi -i "$tone:duration=1" -c:v libx264 -pix_fmt yuv420p -c:a libvorbis clip.mkv
+ff -f lavfi -i "testsrc=size=320x240:rate=25:duration=1" -f lavfi -i "$tone:duration=1" -c:v libvpx -b:v 200k -c:a libopus clip.webm
+ff -f lavfi -i "$tone:duration=1" -c:a pcm_s16le sound.wav
+ff -f lavfi -i "$tone:duration=1" -c:a flac sound.flac
+ff -f lavfi -i "$tone:duration=1" -c:a libvorbis sound.ogg
+ff -f lavfi -i "$tone:duration=1" -c:a libopus sound.opus
+ff -f lavfi -i "$tone:duration=1" -c:a aac sound.m4a
 printf 'this is not media\n' > notes.mpg
 : > empty.mp3
 
@@ -36,6 +46,9 @@ printf 'this is not media\n' > notes.mpg
 convert -size 640x480 gradient:red-blue landscape.jpg
 convert -size 300x600 gradient:green-yellow portrait.bmp
 convert -size 100x100 xc:orange square.gif
+cp landscape.jpg landscape.jpeg
+convert -size 200x100 gradient:white-purple wide.png
+convert -size 100x200 gradient:white-teal tall.webp
 # Real, but past Qt's own 128 MB limit once decoded.
 ff -f lavfi -i color=navy:s=8000x6000 -frames:v 1 big.gif
 convert -size 64x32 gradient:white-black -strip stored.jpg

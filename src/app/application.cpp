@@ -24,7 +24,9 @@
 
 Application::Application(Options options)
     : options_(std::move(options)), settings_(options_.configDirectory),
-      mediaTypes_(FileTypeTable::MediaTypes(settings_)), pictureTypes_(FileTypeTable::PictureTypes(settings_))
+      mediaTypes_(FileTypeTable::MediaTypes(settings_)), pictureTypes_(FileTypeTable::PictureTypes(settings_)),
+      otherMediaTypes_(FileTypeTable::OtherMediaTypes(settings_)),
+      otherPictureTypes_(FileTypeTable::OtherPictureTypes(settings_))
 {
 }
 
@@ -77,7 +79,8 @@ void Application::createSearch()
         [] { QCoreApplication::processEvents(); },
         &main,
     };
-    search_ = std::make_unique<FileSearch>(settings_, mediaTypes_, pictureTypes_, *main.fileList, *main.folderList,
+    search_ = std::make_unique<FileSearch>(settings_, FileTypeChoice{mediaTypes_, otherMediaTypes_},
+                                           FileTypeChoice{pictureTypes_, otherPictureTypes_}, *main.fileList, *main.folderList,
                                            std::move(hooks));
 }
 
@@ -116,14 +119,14 @@ void Application::closePictureWindow()
 FileTypeDialog& Application::mediaTypesDialog()
 {
     if (!mediaTypesDialog_)
-        mediaTypesDialog_ = new FileTypeDialog(mediaTypes_, FileTypeDialogDesign::media());
+        mediaTypesDialog_ = new FileTypeDialog({mediaTypes_, otherMediaTypes_}, FileTypeDialogDesign::media());
     return *mediaTypesDialog_;
 }
 
 FileTypeDialog& Application::pictureTypesDialog()
 {
     if (!pictureTypesDialog_)
-        pictureTypesDialog_ = new FileTypeDialog(pictureTypes_, FileTypeDialogDesign::pictures());
+        pictureTypesDialog_ = new FileTypeDialog({pictureTypes_, otherPictureTypes_}, FileTypeDialogDesign::pictures());
     return *pictureTypesDialog_;
 }
 

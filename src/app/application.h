@@ -20,7 +20,7 @@ class PictureWindow;
 class SplashWindow;
 class Transport;
 
-// The program: its settings, the two file-type tables, the main window,
+// The program: its settings, the file-type tables, the main window,
 // the search, the transport (video side) and the single instance of each
 // other window. A secondary window is created on first use and destroyed
 // when it is closed.
@@ -45,6 +45,8 @@ public:
     SettingsStore& settings() { return settings_; }
     FileTypeTable& mediaTypes() { return mediaTypes_; }
     FileTypeTable& pictureTypes() { return pictureTypes_; }
+    FileTypeTable& otherMediaTypes() { return otherMediaTypes_; }
+    FileTypeTable& otherPictureTypes() { return otherPictureTypes_; }
     const MountSource& mounts() const { return options_.mounts; }
 
     MainWindow& mainWindow() { return *mainWindow_; }
@@ -81,6 +83,8 @@ private:
     SettingsStore settings_;
     FileTypeTable mediaTypes_;
     FileTypeTable pictureTypes_;
+    FileTypeTable otherMediaTypes_;
+    FileTypeTable otherPictureTypes_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<FileSearch> search_;
     std::unique_ptr<Transport> transport_;

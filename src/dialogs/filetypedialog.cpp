@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QPushButton>
 #include <map>
 
@@ -53,10 +54,10 @@ const FileTypeDialogDesign& FileTypeDialogDesign::pictures()
     return design;
 }
 
-FileTypeDialog::FileTypeDialog(FileTypeTable& table, const FileTypeDialogDesign& design)
-    : ToolWindow(nullptr),
-      table_(table)
+FileTypeDialog::FileTypeDialog(FileTypeChoice tables, const FileTypeDialogDesign& design)
+    : ToolWindow(nullptr), table_(tables.types), others_(tables.others)
 {
+    FileTypeTable& table = table_;
     setObjectName(design.objectName);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(design.caption);
@@ -79,17 +80,39 @@ FileTypeDialog::FileTypeDialog(FileTypeTable& table, const FileTypeDialogDesign&
     cancelButton = makeButton(QStringLiteral("Command2"), QStringLiteral("Cancel"), design.cancel.rect);
     connect(okButton, &QPushButton::clicked, this, &FileTypeDialog::Command1_Click);
     connect(cancelButton, &QPushButton::clicked, this, &FileTypeDialog::Command2_Click);
+    addOtherTypes(design);
     setTabOrder(design);
     Form_Load();
 }
 
+void FileTypeDialog::addOtherTypes(const FileTypeDialogDesign& design)
+{
+    constexpr double kRow = 300, kMargin = 120;
+    const double column = (design.clientWidth - 2 * kMargin) / 2;
+    const int rows = (others_.count() + 1) / 2;
+    auto* group = new QGroupBox(QStringLiteral("その他の形式"), this);
+    group->setObjectName(QStringLiteral("OtherTypes"));
+    const twips::Rect area{kMargin, design.clientHeight, design.clientWidth - 2 * kMargin, (rows + 1) * kRow};
+    group->setGeometry(twips::toPixelRect(area));
+    for (int i = 0; i < others_.count(); ++i) {
+        auto* box = new QCheckBox(others_.entry(i).Pattern, group);
+        box->setObjectName(QStringLiteral("OtherCheck(%1)").arg(i));
+        box->setGeometry(twips::toPixelRect({kMargin + (i % 2) * column, kRow * (1 + i / 2) - 60, column - kMargin, 255}));
+        connect(box, &QCheckBox::toggled, this, [this, i](bool on) { others_.setChecked(i, on); });
+        otherChecks_.push_back(box);
+    }
+    resize(width(), twips::toPixels(area.top + area.height + kMargin));
+}
+
 void FileTypeDialog::Form_Load()
 {
-    if (!table_.isLive())
-        table_.LoadTypes();
-    for (int i = 0; i < int(checks_.size()); ++i) {
-        const QSignalBlocker quiet(checks_[i]);
-        checks_[i]->setChecked(table_.checked(i));
+    for (auto [table, boxes] : {std::pair{&table_, &checks_}, std::pair{&others_, &otherChecks_}}) {
+        if (!table->isLive())
+            table->LoadTypes();
+        for (int i = 0; i < int(boxes->size()); ++i) {
+            const QSignalBlocker quiet((*boxes)[i]);
+            (*boxes)[i]->setChecked(table->checked(i));
+        }
     }
 }
 
@@ -100,18 +123,19 @@ void FileTypeDialog::setTabOrder(const FileTypeDialogDesign& design)
         byTabIndex[design.checks[i].tabIndex] = checks_[i];
     byTabIndex[design.ok.tabIndex] = okButton;
     byTabIndex[design.cancel.tabIndex] = cancelButton;
-    QWidget* previous = nullptr;
-    for (const auto& [index, widget] : byTabIndex) {
-        if (previous)
-            QWidget::setTabOrder(previous, widget);
-        previous = widget;
-    }
+    std::vector<QWidget*> order;
+    for (const auto& [index, widget] : byTabIndex)
+        order.push_back(widget);
+    order.insert(order.end(), otherChecks_.begin(), otherChecks_.end()); // the other formats last
+    for (size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
     byTabIndex.begin()->second->setFocus();
 }
 
 void FileTypeDialog::Command1_Click()
 {
     table_.SaveTypes();
+    others_.SaveTypes();
     close();
 }
 
@@ -123,5 +147,6 @@ void FileTypeDialog::Command2_Click()
 void FileTypeDialog::closeEvent(QCloseEvent* event)
 {
     table_.DiscardTypes();
+    others_.DiscardTypes();
     event->accept();
 }

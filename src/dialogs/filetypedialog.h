@@ -6,6 +6,7 @@
 #include <vector>
 
 class FileTypeTable;
+struct FileTypeChoice;
 class QCheckBox;
 class QPushButton;
 
@@ -30,12 +31,15 @@ struct FileTypeDialogDesign {
 
 // Form3 and Form5: check boxes over a file-type table's live selection,
 // OK to store it and Cancel (or the close box) to drop it. Modeless.
+// Below the documented layout, a group "その他の形式" holds the other
+// formats' boxes, stored by the same OK.
 class FileTypeDialog : public ToolWindow {
     Q_OBJECT
 public:
-    FileTypeDialog(FileTypeTable& table, const FileTypeDialogDesign& design);
+    FileTypeDialog(FileTypeChoice tables, const FileTypeDialogDesign& design);
 
     QCheckBox* Check(int index) const { return checks_[index]; }
+    QCheckBox* otherCheck(int index) const { return otherChecks_[index]; }
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
 
@@ -49,7 +53,10 @@ protected:
 private:
     void Form_Load();
     void setTabOrder(const FileTypeDialogDesign& design);
+    void addOtherTypes(const FileTypeDialogDesign& design);
 
     FileTypeTable& table_;
+    FileTypeTable& others_;
     std::vector<QCheckBox*> checks_;
+    std::vector<QCheckBox*> otherChecks_;
 };

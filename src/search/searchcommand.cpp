@@ -6,10 +6,10 @@
 #include "search/folderwalk.h"
 #include "settings/settingsstore.h"
 
-FileSearch::FileSearch(SettingsStore& settings, FileTypeTable& mediaTypes, FileTypeTable& pictureTypes,
-                       ListView& list, DirList& folderList, Hooks hooks)
-    : settings_(settings), list_(list), folderList_(folderList), hooks_(std::move(hooks)),
-      filter_{hooks_.isVideoMode, mediaTypes, pictureTypes, list, foundCount_}
+FileSearch::FileSearch(SettingsStore& settings, FileTypeChoice media, FileTypeChoice pictures, ListView& list,
+                       DirList& folderList, Hooks hooks)
+    : settings_(settings), list_(list), folderList_(folderList), hooks_(std::move(hooks)), media_(media),
+      pictures_(pictures), filter_{hooks_.isVideoMode, media_, pictures_, list, foundCount_}
 {
 }
 

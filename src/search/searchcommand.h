@@ -1,12 +1,12 @@
 #pragma once
 
 #include "search/typefilter.h"
+#include "settings/filetypetable.h"
 
 #include <QByteArray>
 #include <functional>
 
 class DirList;
-class FileTypeTable;
 class ListView;
 class QWidget;
 class SettingsStore;
@@ -26,7 +26,7 @@ public:
         QWidget* messageParent = nullptr;
     };
 
-    FileSearch(SettingsStore& settings, FileTypeTable& mediaTypes, FileTypeTable& pictureTypes, ListView& list,
+    FileSearch(SettingsStore& settings, FileTypeChoice media, FileTypeChoice pictures, ListView& list,
                DirList& folderList, Hooks hooks);
 
     void SearchFiles();
@@ -48,5 +48,7 @@ private:
     bool cancelFlag_ = false;
     long foundCount_ = 0;
     bool running_ = false;
+    FileTypeChoice media_;
+    FileTypeChoice pictures_;
     FilterContext filter_;
 };

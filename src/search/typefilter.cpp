@@ -54,14 +54,16 @@ qint64 sizeInKb(qint64 length)
 
 void FilterEntry(const QByteArray& folderPath, const QByteArray& name, FilterContext& context)
 {
-    FileTypeTable& table = context.isVideoMode() ? context.mediaTypes : context.pictureTypes;
-    const QStringList& patterns = table.CheckedPatterns();
-    if (patterns.isEmpty())
+    FileTypeChoice& choice = context.isVideoMode() ? context.media : context.pictures;
+    const QStringList& patterns = choice.types.CheckedPatterns();
+    const QStringList& others = choice.others.CheckedPatterns();
+    if (patterns.isEmpty() && others.isEmpty())
         return;
-    if (patterns != context.lastPatterns) {
+    if (patterns != context.lastPatterns || others != context.lastOthers) {
         context.lastPatterns = patterns;
+        context.lastOthers = others;
         context.upperPatterns.clear();
-        for (const QString& pattern : patterns)
+        for (const QString& pattern : patterns + others)
             context.upperPatterns << pattern.toUpper();
     }
     const QString upperName = upperCase(name);

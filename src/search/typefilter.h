@@ -5,25 +5,27 @@
 #include <QStringList>
 #include <functional>
 
-class FileTypeTable;
 class ListView;
+struct FileTypeChoice;
 
 // What the type filter reads and changes.
 struct FilterContext {
     std::function<bool()> isVideoMode;
-    FileTypeTable& mediaTypes;
-    FileTypeTable& pictureTypes;
+    FileTypeChoice& media;
+    FileTypeChoice& pictures;
     ListView& list;
     long& foundCount;
 
-    // The last pattern list and its upper-case form, so a walk does not
+    // The last pattern lists and their upper-case form, so a walk does not
     // convert the same patterns for every entry.
     QStringList lastPatterns = {};
+    QStringList lastOthers = {};
     QStringList upperPatterns = {};
 };
 
 // Offers one listed entry to the filter: on the first checked pattern of
-// the current mode that the name fits, the entry becomes a row.
+// the current mode (documented types first, then the others) that the
+// name fits, the entry becomes a row.
 void FilterEntry(const QByteArray& folderPath, const QByteArray& name, FilterContext& context);
 
 // Appends the entry's row: name, size in KB or "フォルダ", folder. False

@@ -4,26 +4,43 @@
 
 using namespace settingskeys;
 
-FileTypeTable::FileTypeTable(SettingsStore& store, QString marker,
-                             const std::vector<FileTypeEntry>& entries)
-    : store_(store), marker_(std::move(marker)), design_(entries)
+FileTypeTable::FileTypeTable(SettingsStore& store, QString marker, const std::vector<FileTypeEntry>& entries,
+                             bool checkedWhenNeverSaved)
+    : store_(store), marker_(std::move(marker)), design_(entries), checkedWhenNeverSaved_(checkedWhenNeverSaved)
 {
 }
 
-FileTypeTable FileTypeTable::MediaTypes(SettingsStore& store)
+namespace {
+// "*.key" entries keyed by their extension.
+std::vector<FileTypeEntry> byExtension(std::initializer_list<const char*> keys)
 {
     std::vector<FileTypeEntry> entries;
-    for (const char* key : {"avi", "ra", "ram", "mpg", "mpeg", "qt", "mov", "dat", "wave", "mp3", "rm"})
+    for (const char* key : keys)
         entries.push_back({QStringLiteral("*.") + QLatin1String(key), QLatin1String(key)});
-    return FileTypeTable(store, QStringLiteral("OPEN"), entries);
+    return entries;
+}
+} // namespace
+
+FileTypeTable FileTypeTable::MediaTypes(SettingsStore& store)
+{
+    return FileTypeTable(store, QStringLiteral("OPEN"),
+                         byExtension({"avi", "ra", "ram", "mpg", "mpeg", "qt", "mov", "dat", "wave", "mp3", "rm"}));
 }
 
 FileTypeTable FileTypeTable::PictureTypes(SettingsStore& store)
 {
-    std::vector<FileTypeEntry> entries;
-    for (const char* key : {"jpg", "bmp", "gif"})
-        entries.push_back({QStringLiteral("*.") + QLatin1String(key), QLatin1String(key)});
-    return FileTypeTable(store, QStringLiteral("PICOPEN"), entries);
+    return FileTypeTable(store, QStringLiteral("PICOPEN"), byExtension({"jpg", "bmp", "gif"}));
+}
+
+FileTypeTable FileTypeTable::OtherMediaTypes(SettingsStore& store)
+{
+    return FileTypeTable(store, QStringLiteral("OPEN2"),
+                         byExtension({"mp4", "m4v", "mkv", "webm", "wav", "flac", "ogg", "opus", "m4a"}), false);
+}
+
+FileTypeTable FileTypeTable::OtherPictureTypes(SettingsStore& store)
+{
+    return FileTypeTable(store, QStringLiteral("PICOPEN2"), byExtension({"jpeg", "png", "webp"}), false);
 }
 
 void FileTypeTable::LoadTypes()
@@ -31,7 +48,7 @@ void FileTypeTable::LoadTypes()
     std::vector<FileTypeEntry> entries = design_;
     const bool neverSaved = store_.getSetting(kApp, kMpFile, marker_, kNoData) == kNoData;
     for (FileTypeEntry& e : entries)
-        e.Checked = neverSaved || store_.getSetting(kApp, kMpFile, e.Key) == QLatin1String("ON");
+        e.Checked = neverSaved ? checkedWhenNeverSaved_ : store_.getSetting(kApp, kMpFile, e.Key) == QLatin1String("ON");
     live_ = std::move(entries);
     checkedCache_.reset();
 }

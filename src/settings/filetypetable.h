@@ -21,10 +21,16 @@ struct FileTypeEntry {
 // the dialog and the filter share it.
 class FileTypeTable {
 public:
-    FileTypeTable(SettingsStore& store, QString marker, const std::vector<FileTypeEntry>& entries);
+    // checkedWhenNeverSaved: the state of every entry before the table's
+    // first save (its marker key missing).
+    FileTypeTable(SettingsStore& store, QString marker, const std::vector<FileTypeEntry>& entries,
+                  bool checkedWhenNeverSaved = true);
 
     static FileTypeTable MediaTypes(SettingsStore& store);
     static FileTypeTable PictureTypes(SettingsStore& store);
+    // Today's formats, each dialog's "その他の形式": off until chosen.
+    static FileTypeTable OtherMediaTypes(SettingsStore& store);
+    static FileTypeTable OtherPictureTypes(SettingsStore& store);
 
     void LoadTypes();
     void SaveTypes();
@@ -45,6 +51,14 @@ private:
     SettingsStore& store_;
     QString marker_;
     std::vector<FileTypeEntry> design_;
+    bool checkedWhenNeverSaved_;
     std::optional<std::vector<FileTypeEntry>> live_;
     std::optional<QStringList> checkedCache_;
+};
+
+// One mode's file types as its dialog shows them: the documented table,
+// then the other formats below it.
+struct FileTypeChoice {
+    FileTypeTable& types;
+    FileTypeTable& others;
 };

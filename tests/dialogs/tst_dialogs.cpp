@@ -8,6 +8,7 @@
 #include "search/dirlist.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QSettings>
 #include <QPushButton>
 #include <QTest>
@@ -29,7 +30,9 @@ private slots:
         TestProgram program;
         FileTypeDialog& dialog = program.app->mediaTypesDialog();
         QCOMPARE(dialog.objectName(), QStringLiteral("Form3"));
-        QCOMPARE(dialog.size(), twips::toPixelSize(2550, 3660));
+        // The documented dialog, with the other formats' group below it.
+        QCOMPARE(dialog.width(), twips::toPixels(2550));
+        QCOMPARE(dialog.findChild<QGroupBox*>("OtherTypes")->y(), twips::toPixels(3660));
         QCOMPARE(dialog.okButton->text(), QStringLiteral("ＯＫ"));
         QCOMPARE(dialog.cancelButton->text(), QStringLiteral("Cancel"));
         QCOMPARE(dialog.Check(10)->geometry(), twips::toPixelRect({120, 2760, 855, 255}));
@@ -50,10 +53,43 @@ private slots:
         TestProgram program;
         FileTypeDialog& dialog = program.app->pictureTypesDialog();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("スライドショー"));
-        QCOMPARE(dialog.size(), twips::toPixelSize(2325, 2445));
+        QCOMPARE(dialog.width(), twips::toPixels(2325));
+        QCOMPARE(dialog.findChild<QGroupBox*>("OtherTypes")->y(), twips::toPixels(2445));
         QCOMPARE(dialog.okButton->text(), QStringLiteral("OK"));
         QCOMPARE(dialog.okButton->geometry(), twips::toPixelRect({0, 1920, 1095, 495}));
         QCOMPARE(dialog.Check(1)->nextInFocusChain(), dialog.Check(0));
+    }
+
+    void otherFormatsStartOffAndAreStoredApart()
+    {
+        TestProgram program;
+        testsupport::TempTree tree;
+        tree.addAll({"a.avi", "b.mp4", "c.MKV", "d.flac"});
+        FileTypeDialog& dialog = program.app->mediaTypesDialog();
+        QCOMPARE(dialog.findChild<QGroupBox*>("OtherTypes")->title(), QStringLiteral("その他の形式"));
+        QStringList patterns;
+        for (int i = 0; i < 9; ++i) {
+            QVERIFY(!dialog.otherCheck(i)->isChecked());
+            patterns << dialog.otherCheck(i)->text();
+        }
+        QCOMPARE(patterns, QStringList({"*.mp4", "*.m4v", "*.mkv", "*.webm", "*.wav", "*.flac", "*.ogg", "*.opus", "*.m4a"}));
+        QWidget* next = dialog.Check(10)->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        QCOMPARE(next, dialog.otherCheck(0)); // Tab goes on to the other formats
+        program.app->search().WalkFolder(tree.nativeRoot());
+        QCOMPARE(program.app->mainWindow().fileList->count(), 1); // off until chosen
+        dialog.otherCheck(0)->setChecked(true); // *.mp4
+        dialog.otherCheck(2)->setChecked(true); // *.mkv
+        dialog.okButton->click();
+        QVERIFY(testsupport::waitFor([&] { return !program.app->loadedMediaTypesDialog(); }));
+        QCOMPARE(stored(program, "OPEN2"), QStringLiteral("ON"));
+        QCOMPARE(stored(program, "mp4"), QStringLiteral("ON"));
+        QCOMPARE(stored(program, "flac"), QStringLiteral("OFF"));
+        program.app->mainWindow().fileList->clearRows();
+        program.app->search().WalkFolder(tree.nativeRoot());
+        QCOMPARE(program.app->mainWindow().fileList->count(), 3);
+        QCOMPARE(program.app->pictureTypesDialog().otherCheck(1)->text(), QStringLiteral("*.png"));
     }
 
     void okStoresAndCancelDiscards()

@@ -104,7 +104,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("path");
         for (const char* name : {"clip.avi", "clip.mpg", "clip.mpeg", "clip.dat", "clip.mov", "clip.qt", "song.mp3",
-                                 "sound.wave", "clip.rm", "sound.ra", "list.ram"})
+                                 "sound.wave", "clip.rm", "sound.ra", "list.ram",
+                                 // and the other formats
+                                 "clip.mp4", "clip.m4v", "clip.mkv", "clip.webm", "sound.wav", "sound.flac",
+                                 "sound.ogg", "sound.opus", "sound.m4a"})
             QTest::newRow(name) << clip(name);
     }
     void everyListedTypePlays()

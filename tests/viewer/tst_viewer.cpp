@@ -188,6 +188,18 @@ private slots:
         }
     }
 
+    void otherPictureFormatsShow()
+    {
+        TestProgram program;
+        fill(*program.app, {"landscape.jpeg", "wide.png", "tall.webp"});
+        for (int row : {1, 2, 3}) {
+            program.app->mainWindow().fileList->select(row);
+            program.app->ShowSelectedPicture();
+            QVERIFY(program.app->pictureWindow().image().isVisibleTo(&program.app->pictureWindow()));
+            QCOMPARE(program.app->pictureWindow().image().geometryTwips().height, row == 2 ? 3500.0 : row == 3 ? 7000.0 : 5250.0);
+        }
+    }
+
     void stillPictureModeClosesTheVideoWindow()
     {
         TestProgram program;
