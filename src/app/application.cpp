@@ -11,13 +11,22 @@
 #include "playback/mpvapi.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
+#include "search/dirlist.h"
+#include "search/drivelist.h"
 #include "search/searchcommand.h"
 #include "search/splashwindow.h"
 #include "viewer/picturecache.h"
 #include "viewer/picturewindow.h"
 #include "viewer/showpicture.h"
 
+#include "platform/messagebox.h"
+#include "platform/nativename.h"
+#include "search/typefilter.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QRadioButton>
+#include <sys/stat.h>
 #include <QScreen>
 #include <QTimer>
 #include <thread>
@@ -91,6 +100,7 @@ void Application::createTransport()
         [&main] { return main.isVideoMode(); },
         [this] { closePictureWindow(); },
         [&main] { return outerWidth(main); },
+        [this] { focusMainWindow(); },
     };
     transport_ = std::make_unique<Transport>(*main.fileList, std::move(hooks));
 }
@@ -104,8 +114,39 @@ PictureWindow& Application::pictureWindow()
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         pictureWindow_->Form_Load(outerWidth(*mainWindow_),
                                   twips::fromPixels(screen.width()), twips::fromPixels(screen.height()));
+        connectPictureWindow(*pictureWindow_);
     }
     return *pictureWindow_;
+}
+
+void Application::connectPictureWindow(PictureWindow& window)
+{
+    ListView& list = *mainWindow_->fileList;
+    connect(&window, &PictureWindow::nextPictureRequested, this, [this, &list] {
+        SelectNextRow(list);
+        ShowSelectedPicture();
+    });
+    connect(&window, &PictureWindow::previousPictureRequested, this, [this, &list] {
+        SelectPreviousRow(list);
+        ShowSelectedPicture();
+    });
+    connect(&window, &PictureWindow::showAgainRequested, this, &Application::ShowSelectedPicture);
+    connect(&window, &ToolWindow::fullScreenChanged, this, [this, &window](bool on) {
+        const double ratio = window.devicePixelRatioF();
+        const QSize screen = window.size();
+        if (on)
+            pictureCache_->retarget([ratio, screen](QSize natural) { return fullScreenPixelSize(natural, screen, ratio); });
+        else
+            pictureCache_->retarget([ratio](QSize natural) { return shownPixelSize(natural, ratio); });
+        ShowSelectedPicture();
+    });
+    connect(&window, &ToolWindow::focusMainWindow, this, &Application::focusMainWindow);
+}
+
+void Application::focusMainWindow()
+{
+    mainWindow_->raise();
+    mainWindow_->activateWindow();
 }
 
 void Application::closePictureWindow()
@@ -147,7 +188,7 @@ HelpViewer& Application::helpViewer()
 SplashWindow& Application::splashWindow()
 {
     if (!splashWindow_)
-        splashWindow_ = new SplashWindow();
+        splashWindow_ = new SplashWindow([this] { return search_->foundCount(); });
     return *splashWindow_;
 }
 
@@ -189,6 +230,64 @@ void Application::ShowSelectedPicture()
         [this] { ShowSelectedPicture(); },
     };
     ::ShowSelectedPicture(context);
+}
+
+// ---- From outside ----
+
+void Application::openFromOutside(const QByteArray& path)
+{
+    if (search_->isRunning())
+        return;
+    MainWindow& main = *mainWindow_;
+    // Cleaned as the list builds its paths ("//", "." and ".." gone); Latin-1
+    // keeps every byte as it is.
+    const QByteArray absolute = QDir::cleanPath(QString::fromLatin1(path)).toLatin1();
+    struct stat st;
+    if (::stat(absolute.constData(), &st) != 0) {
+        messagebox::show(&main, QStringLiteral("フォルダまたはファイルが見つかりません。\n%1").arg(nativename::toDisplay(path)));
+        return;
+    }
+    const bool isFolder = S_ISDIR(st.st_mode);
+    const QByteArray folder = isFolder ? absolute : absolute.left(absolute.lastIndexOf('/') + 1);
+    if (!isFolder)
+        chooseModeFor(absolute.mid(absolute.lastIndexOf('/') + 1));
+    main.driveList->setDriveOf(nativename::toDisplay(folder));
+    if (!main.folderList->setNativePath(folder)) {
+        messagebox::show(&main, QStringLiteral("フォルダを開けません。\n%1").arg(nativename::toDisplay(folder)));
+        return;
+    }
+    main.mnuSerch_Click();
+    if (!isFolder)
+        playOrShowRowOf(absolute);
+}
+
+void Application::chooseModeFor(const QByteArray& fileName)
+{
+    const QString upper = nativename::toDisplay(fileName).toUpper();
+    const auto fits = [&upper](FileTypeTable& table) {
+        for (int i = 0; i < table.count(); ++i) {
+            if (wildcardMatch(upper, table.entry(i).Pattern.toUpper()))
+                return true;
+        }
+        return false;
+    };
+    if (fits(pictureTypes_) || fits(otherPictureTypes_))
+        mainWindow_->pictureModeOption->setChecked(true);
+    else if (fits(mediaTypes_) || fits(otherMediaTypes_))
+        mainWindow_->videoModeOption->setChecked(true);
+}
+
+void Application::playOrShowRowOf(const QByteArray& path)
+{
+    ListView& list = *mainWindow_->fileList;
+    for (int row = 1; row <= list.count(); ++row) {
+        if (list.fullPath(row) != path)
+            continue;
+        list.select(row);
+        list.EnsureVisible(row);
+        mainWindow_->ListView1_Click();
+        return;
+    }
 }
 
 void Application::endNow()

@@ -71,6 +71,12 @@ public:
     // Shows the list's selected row in the picture window.
     void ShowSelectedPicture();
 
+    // A folder, or a file, given from outside (the command line, a drop):
+    // the folder list moves there and the folder is searched as from the
+    // menu; a file is then selected and played or shown. A path that does
+    // not exist gets a message and changes nothing.
+    void openFromOutside(const QByteArray& path);
+
     // Flushes the settings and ends the process at once: no other handler
     // of any window runs.
     void endNow();
@@ -78,6 +84,10 @@ public:
 private:
     void createSearch();
     void createTransport();
+    void connectPictureWindow(PictureWindow& window);
+    void focusMainWindow();
+    void chooseModeFor(const QByteArray& fileName);
+    void playOrShowRowOf(const QByteArray& path);
 
     Options options_;
     SettingsStore settings_;

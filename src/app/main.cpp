@@ -2,13 +2,20 @@
 #include "app/application.h"
 #include "app/benchhook.h"
 #include "app/closesignals.h"
+#include "app/commandline.h"
 #include "app/mainwindow.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    const CommandLine line = parseCommandLine(argc, argv);
+    if (line.action != CommandLine::Action::Run) {
+        std::fputs(line.text.toLocal8Bit().constData(), line.action == CommandLine::Action::Fail ? stderr : stdout);
+        return line.action == CommandLine::Action::Fail ? 2 : 0;
+    }
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("duvaVazorUzevaz"));
     QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
@@ -19,5 +26,7 @@ int main(int argc, char* argv[])
     exitWhenShownIfAsked(&app.mainWindow());
     // Drawing the SVG icon is left until the window is up.
     QTimer::singleShot(0, [] { QApplication::setWindowIcon(programIcon()); });
+    if (!line.target.isEmpty())
+        QTimer::singleShot(0, &app, [&app, target = line.target] { app.openFromOutside(target); });
     return qt.exec();
 }

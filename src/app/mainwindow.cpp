@@ -8,6 +8,8 @@
 #include "list/listview.h"
 
 #include <QCloseEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFrame>
@@ -35,6 +37,7 @@ MainWindow::MainWindow(Application& app) : app_(app)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("DuvavazorUzevaz"));
+    setAcceptDrops(true);
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
     client_->setAutoFillBackground(true);
@@ -190,6 +193,33 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched == client_ && event->type() == QEvent::Resize && loaded_)
         Form_Resize();
     return QMainWindow::eventFilter(watched, event);
+}
+
+namespace {
+// The local file a dropped URL names, as its exact bytes.
+QByteArray droppedPath(const QMimeData& data)
+{
+    const QList<QUrl> urls = data.urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return {};
+    return QByteArray::fromPercentEncoding(urls.first().path(QUrl::FullyEncoded).toLatin1());
+}
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedPath(*event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QByteArray path = droppedPath(*event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has finished, so the file manager is not kept waiting by the search.
+    QTimer::singleShot(0, this, [this, path] { app_.openFromOutside(path); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

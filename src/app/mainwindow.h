@@ -90,6 +90,9 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A folder or file dropped from a file manager opens as from the command line.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -93,6 +93,10 @@ int ListView::virtualKeyCode(int qtKey)
         return kKeySpace;
     case Qt::Key_Muhenkan:
         return kKeyNonConvert;
+    case Qt::Key_Backspace:
+        return kKeyBackspace;
+    case Qt::Key_B:
+        return kKeyB;
     default:
         return qtKey;
     }
@@ -102,9 +106,9 @@ void ListView::keyPressEvent(QKeyEvent* event)
 {
     const int code = virtualKeyCode(event->key());
     emit KeyDown(code);
-    // Space and the non-conversion key step on key up; the list's own
-    // handling (type-ahead on a space) would fight that.
-    if (code == kKeySpace || code == kKeyNonConvert || code == kKeyEnter)
+    // The stepping keys act on key up; the list's own handling (type-ahead
+    // on a space or a "b") would fight that.
+    if (code == kKeySpace || code == kKeyNonConvert || code == kKeyEnter || code == kKeyBackspace || code == kKeyB)
         return;
     QTreeView::keyPressEvent(event);
 }

@@ -36,6 +36,8 @@ public:
     static constexpr int kKeyEnter = 13;
     static constexpr int kKeySpace = 32;
     static constexpr int kKeyNonConvert = 29;
+    static constexpr int kKeyBackspace = 8;
+    static constexpr int kKeyB = 66;
     static int virtualKeyCode(int qtKey);
 
 signals:

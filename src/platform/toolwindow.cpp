@@ -3,6 +3,8 @@
 #include "platform/twips.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWindow>
 
 ToolWindow::ToolWindow(QWidget* parent)
@@ -56,4 +58,34 @@ void ToolWindow::setOuterSize(double width, double height)
     const QMargins frame = windowFrame(*this);
     resize(std::max(1, twips::toPixels(width) - frame.left() - frame.right()),
            std::max(1, twips::toPixels(height) - frame.top() - frame.bottom()));
+}
+
+void ToolWindow::toggleFullScreen()
+{
+    if (isFullScreen())
+        showNormal();
+    else
+        showFullScreen();
+    emit fullScreenChanged(isFullScreen());
+}
+
+void ToolWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (fullScreenAllowed_ && event->key() == Qt::Key_F11) {
+        toggleFullScreen();
+    } else if (fullScreenAllowed_ && event->key() == Qt::Key_Escape) {
+        if (isFullScreen())
+            toggleFullScreen();
+        emit focusMainWindow();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void ToolWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (fullScreenAllowed_ && event->button() == Qt::LeftButton)
+        toggleFullScreen();
+    else
+        QWidget::mouseDoubleClickEvent(event);
 }

@@ -16,6 +16,23 @@ public:
     double outerHeight() const;
     // Sizes the client area so that the outer size is as given (twips).
     void setOuterSize(double width, double height);
+
+    // For the windows that show clips and pictures: F11 or a double click
+    // toggles full screen on the screen the window is on; Esc leaves it,
+    // or else hands the focus back to the main window.
+    void allowFullScreen() { fullScreenAllowed_ = true; }
+    void toggleFullScreen();
+
+signals:
+    void fullScreenChanged(bool on);
+    void focusMainWindow();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    bool fullScreenAllowed_ = false;
 };
 
 // The window manager's frame around a top-level window, in pixels: none

@@ -32,7 +32,7 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
     picture_->setPalette(QPalette(Qt::black));
     column->addWidget(picture_, 1);
 
-    auto* strip = new QWidget(this);
+    auto* strip = strip_ = new QWidget(this);
     strip->setFixedHeight(kControlStripHeight);
     auto* row = new QHBoxLayout(strip);
     row->setContentsMargins(4, 0, 4, 0);
@@ -51,6 +51,26 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
     seekTimer_.setInterval(250);
     connect(&seekTimer_, &QTimer::timeout, this, &MediaPlayer::updateSeekBar);
     seekTimer_.start();
+    hideStripTimer_.setSingleShot(true);
+    hideStripTimer_.setInterval(2000);
+    connect(&hideStripTimer_, &QTimer::timeout, this, [this] {
+        if (stripOnDemand_ && !seekBar_->isSliderDown())
+            strip_->hide();
+    });
+}
+
+void MediaPlayer::setSeekBarOnDemand(bool on)
+{
+    stripOnDemand_ = on;
+    strip_->setVisible(!on);
+}
+
+void MediaPlayer::showSeekBarForAMoment()
+{
+    if (!stripOnDemand_)
+        return;
+    strip_->show();
+    hideStripTimer_.start();
 }
 
 MediaPlayer::~MediaPlayer()
@@ -171,6 +191,7 @@ void MediaPlayer::replacePictureWithSurface()
 {
     surface_ = new VideoSurface(this);
     connect(surface_, &VideoSurface::clicked, this, &MediaPlayer::togglePause);
+    connect(surface_, &VideoSurface::mouseMoved, this, &MediaPlayer::showSeekBarForAMoment);
     layout()->replaceWidget(picture_, surface_);
     surface_->setVisible(!picture_->isHidden()); // now, not at the next turn of the event loop
     delete picture_;

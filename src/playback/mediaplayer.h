@@ -43,6 +43,10 @@ public:
     // decibel is volume = 100 * 10^(mB / 6000).
     static double mpvVolume(int hundredthsOfDb);
 
+    // With on, the seek bar hides and shows for a moment whenever the mouse
+    // moves over the picture.
+    void setSeekBarOnDemand(bool on);
+
     // Starts the engine now (it otherwise starts on first use). False when
     // no player library is available.
     bool ensureEngine();
@@ -61,6 +65,7 @@ private:
     void replacePictureWithSurface();
     void togglePause();
     void updateSeekBar();
+    void showSeekBarForAMoment();
 
     std::unique_ptr<MpvEngine> engine_;
     QWidget* picture_ = nullptr;
@@ -68,6 +73,9 @@ private:
     QSlider* seekBar_ = nullptr;
     QLabel* timeLabel_ = nullptr;
     QTimer seekTimer_;
+    QWidget* strip_ = nullptr;
+    QTimer hideStripTimer_;
+    bool stripOnDemand_ = false;
     QByteArray fileName_;
     QList<QByteArray> entries_;
     qsizetype next_ = 0;

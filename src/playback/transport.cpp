@@ -19,6 +19,7 @@ VideoWindow& Transport::videoWindow()
         window_ = new VideoWindow();
         window_->Form_Load(hooks_.mainOuterWidth);
         connect(&window_->player(), &MediaPlayer::EndOfStream, this, &Transport::EndOfStream);
+        connect(window_, &ToolWindow::focusMainWindow, this, [this] { hooks_.focusMainWindow(); });
     }
     return *window_;
 }

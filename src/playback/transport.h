@@ -22,6 +22,8 @@ public:
         std::function<void()> closePictureWindow;
         // The main window's outer width in twips; the video window opens right of it.
         std::function<double()> mainOuterWidth;
+        // Esc in the video window.
+        std::function<void()> focusMainWindow;
     };
 
     Transport(ListView& list, Hooks hooks);

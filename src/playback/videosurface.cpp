@@ -18,6 +18,7 @@ void* procAddress(void*, const char* name)
 
 VideoSurface::VideoSurface(QWidget* parent) : QOpenGLWidget(parent)
 {
+    setMouseTracking(true);
     connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
         if (attached_)
             engine_->reportSwap();
@@ -115,4 +116,10 @@ void VideoSurface::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void VideoSurface::mouseMoveEvent(QMouseEvent* event)
+{
+    emit mouseMoved();
+    QOpenGLWidget::mouseMoveEvent(event);
 }

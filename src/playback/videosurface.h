@@ -25,11 +25,13 @@ public:
 
 signals:
     void clicked();
+    void mouseMoved();
 
 protected:
     void initializeGL() override;
     void paintGL() override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void attach();

@@ -10,6 +10,7 @@ VideoWindow::VideoWindow(QWidget* parent)
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("_"));
+    allowFullScreen();
     // The system colour of active window borders.
     setAutoFillBackground(true);
     QPalette look = palette();
@@ -18,6 +19,8 @@ VideoWindow::VideoWindow(QWidget* parent)
     resize(twips::toPixelSize(videolayout::kClientWidth, videolayout::kClientHeight));
     player_ = new MediaPlayer(this);
     player_->setGeometry(twips::toPixelRect(videolayout::kPlayerDesign));
+    // In full screen the seek bar shows only while the mouse moves.
+    connect(this, &ToolWindow::fullScreenChanged, player_, &MediaPlayer::setSeekBarOnDemand);
 }
 
 void VideoWindow::setOuterSize(double width, double height)

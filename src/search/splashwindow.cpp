@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QScreen>
 
-SplashWindow::SplashWindow(QWidget* parent)
+SplashWindow::SplashWindow(std::function<long()> foundCount, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("frmSplash"));
@@ -32,6 +32,20 @@ SplashWindow::SplashWindow(QWidget* parent)
     auto* hint = new QLabel(QStringLiteral("Cancelボタンで中止します"), frame);
     hint->setObjectName(QStringLiteral("Label2"));
     hint->setGeometry(twips::toPixelRect({480, 1320, 2295, 255}));
+
+    count_ = new QLabel(frame);
+    count_->setObjectName(QStringLiteral("FoundCount"));
+    count_->setGeometry(twips::toPixelRect({480, 1560, 2295, 195}));
+    QFont small = count_->font();
+    small.setPixelSize(11);
+    count_->setFont(small);
+    const auto showCount = [this, foundCount = std::move(foundCount)] {
+        count_->setText(QStringLiteral("見つかったファイル: %1").arg(foundCount()));
+    };
+    showCount();
+    countTimer_.setInterval(100);
+    connect(&countTimer_, &QTimer::timeout, this, showCount);
+    countTimer_.start();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect area = rect();

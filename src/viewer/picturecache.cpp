@@ -11,6 +11,12 @@ PictureCache::PictureCache(TargetSize targetSize, int capacity)
 {
 }
 
+void PictureCache::retarget(TargetSize targetSize)
+{
+    targetSize_ = std::move(targetSize);
+    ++target_;
+}
+
 PictureCache::~PictureCache()
 {
     for (Entry& e : entries_)
@@ -39,7 +45,7 @@ std::optional<PictureCache::Picture> PictureCache::read(const QByteArray& path, 
 PictureCache::Entry* PictureCache::find(const QByteArray& path, const Stamp& stamp)
 {
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-        if (it->path == path && it->stamp == stamp) {
+        if (it->path == path && it->stamp == stamp && it->target == target_) {
             entries_.splice(entries_.begin(), entries_, it);
             return &entries_.front();
         }
@@ -68,7 +74,7 @@ std::optional<PictureCache::Picture> PictureCache::obtain(const QByteArray& path
         return hit->picture.get();
     std::promise<std::optional<Picture>> done;
     done.set_value(read(path, targetSize_));
-    Entry entry{path, *stamp, done.get_future().share()};
+    Entry entry{path, *stamp, target_, done.get_future().share()};
     std::optional<Picture> picture = entry.picture.get();
     remember(std::move(entry));
     return picture;
@@ -93,7 +99,7 @@ void PictureCache::readAhead(const QByteArray& path, std::function<void()> done)
     }
     auto task = std::make_shared<std::packaged_task<std::optional<Picture>()>>(
         [path, targetSize = targetSize_] { return read(path, targetSize); });
-    Entry entry{path, *stamp, task->get_future().share()};
+    Entry entry{path, *stamp, target_, task->get_future().share()};
     QThreadPool::globalInstance()->start([task] { (*task)(); });
     tellWhenRead(entry.picture);
     remember(std::move(entry));

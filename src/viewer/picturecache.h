@@ -23,6 +23,10 @@ public:
     explicit PictureCache(TargetSize targetSize, int capacity = 3);
     ~PictureCache();
 
+    // Pictures are shown at other sizes from now on (full screen, say):
+    // those read at the old size are read again when asked for.
+    void retarget(TargetSize targetSize);
+
     // The picture, from the cache or read now; nothing when the file is
     // not a readable picture.
     std::optional<Picture> obtain(const QByteArray& path);
@@ -41,6 +45,7 @@ private:
     struct Entry {
         QByteArray path;
         Stamp stamp;
+        int target; // the target size's generation
         std::shared_future<std::optional<Picture>> picture;
     };
 
@@ -50,6 +55,7 @@ private:
     void remember(Entry entry);
 
     TargetSize targetSize_;
+    int target_ = 0;
     int capacity_;
     std::list<Entry> entries_; // most recently used first
 };

@@ -2,6 +2,7 @@
 
 #include "platform/twips.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace picturefit {
@@ -14,6 +15,12 @@ Size FitPicture(long targetHeight, long targetWidth, Size natural)
     }
     const double factor = double(targetWidth) / natural.width;
     return {double(targetWidth), natural.height * factor};
+}
+
+Size FitToScreen(Size natural, Size screen, double maxScale)
+{
+    const double scale = std::min({screen.width / natural.width, screen.height / natural.height, maxScale});
+    return {natural.width * scale, natural.height * scale};
 }
 
 Position CenterPicture(double windowWidth, double windowHeight, double imageWidth, double imageHeight)

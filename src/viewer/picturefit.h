@@ -19,6 +19,10 @@ inline constexpr long kTargetSide = 7000;
 // picture is narrower than it is high), keeping the proportions.
 Size FitPicture(long targetHeight, long targetWidth, Size natural);
 
+// Full screen: the picture as large as the screen holds it, never more
+// than maxScale times its natural size (all in pixels).
+Size FitToScreen(Size natural, Size screen, double maxScale = 4);
+
 // CenterPicture: centred by the window's outer size, halves rounded to
 // even, then the floor of half the difference.
 Position CenterPicture(double windowWidth, double windowHeight, double imageWidth, double imageHeight);

@@ -4,6 +4,7 @@
 #include "viewer/pictureimage.h"
 #include "viewer/picturefit.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 const QString PictureWindow::KeyHelpText =
@@ -35,6 +36,7 @@ PictureWindow::PictureWindow(QWidget* parent)
     setObjectName(QStringLiteral("Form4"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("スライドショー"));
+    allowFullScreen();
     setAutoFillBackground(true);
     setPalette(QPalette(Qt::black));
     resize(twips::toPixelSize(8745, 7770));
@@ -79,5 +81,31 @@ void PictureWindow::CenterPicture()
 
 void PictureWindow::resizeEvent(QResizeEvent*)
 {
+    // Full screen shows the picture alone.
+    label_->setVisible(!isFullScreen());
     Form_Resize();
+}
+
+void PictureWindow::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Right:
+    case Qt::Key_PageDown:
+        emit nextPictureRequested();
+        break;
+    case Qt::Key_Muhenkan:
+    case Qt::Key_Backspace:
+    case Qt::Key_Left:
+    case Qt::Key_PageUp:
+    case Qt::Key_B:
+        emit previousPictureRequested();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit showAgainRequested();
+        break;
+    default:
+        ToolWindow::keyPressEvent(event);
+    }
 }

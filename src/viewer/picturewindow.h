@@ -41,8 +41,15 @@ public:
     // Centres Image1 by the window's outer size.
     void CenterPicture();
 
+signals:
+    // Keys the window takes while it has the focus.
+    void nextPictureRequested();     // Space, →, PageDown
+    void previousPictureRequested(); // 無変換, BackSpace, ←, PageUp, B
+    void showAgainRequested();       // Enter
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     CaptionLabel* label_;

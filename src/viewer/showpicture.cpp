@@ -22,6 +22,14 @@ QSize shownPixelSize(QSize natural, double devicePixelRatio)
     return QSize(pixels(fitted.width), pixels(fitted.height));
 }
 
+QSize fullScreenPixelSize(QSize natural, QSize screen, double devicePixelRatio)
+{
+    const picturefit::Size fitted = picturefit::FitToScreen(
+        {double(natural.width()), double(natural.height())}, {double(screen.width()), double(screen.height())});
+    return QSize(std::max(1, int(std::lround(fitted.width * devicePixelRatio))),
+                 std::max(1, int(std::lround(fitted.height * devicePixelRatio))));
+}
+
 namespace {
 
 void readNeighboursAhead(ListView& list, PictureCache& cache, int row)
@@ -60,7 +68,11 @@ void ShowSelectedPicture(PictureContext& context)
     if (picture) {
         image.setPicture(picture->natural, picture->image);
         const twips::Rect natural = image.geometryTwips();
-        const picturefit::Size fitted = picturefit::FitPicture(kTargetSide, kTargetSide, {natural.width, natural.height});
+        const picturefit::Size fitted =
+            window.isFullScreen()
+                ? picturefit::FitToScreen({natural.width, natural.height},
+                                          {twips::fromPixels(window.width()), twips::fromPixels(window.height())})
+                : picturefit::FitPicture(kTargetSide, kTargetSide, {natural.width, natural.height});
         image.setSizeTwips(fitted.width, fitted.height);
         image.setStretch(true);
         image.setVisible(true);

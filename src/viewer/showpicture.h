@@ -26,5 +26,8 @@ struct PictureContext {
 // when it is ready, if its row is still the one selected.
 void ShowSelectedPicture(PictureContext& context);
 
-// The pixel size a picture of that natural size is shown at.
+// The pixel size a picture of that natural size is shown at: its longer
+// side 7000 twips, or in full screen as large as the screen (of that
+// size, in device-independent pixels) holds it.
 QSize shownPixelSize(QSize natural, double devicePixelRatio);
+QSize fullScreenPixelSize(QSize natural, QSize screen, double devicePixelRatio);

@@ -39,7 +39,7 @@ private slots:
         ListView list;
         for (const char* name : {"1.wave", "2.wave", "3.wave", "4.wave"})
             list.appendRow(tree.nativeRoot() + '/', name, 1);
-        Transport transport(list, {[] { return true; }, [] {}, [] { return 0.0; }});
+        Transport transport(list, {[] { return true; }, [] {}, [] { return 0.0; }, [] {}});
         const int tries = qEnvironmentVariableIntValue("DVZ_RACE_TRIES") > 0 ? qEnvironmentVariableIntValue("DVZ_RACE_TRIES") : 25;
         for (int i = 0; i < tries; ++i) {
             list.select(1);
@@ -67,7 +67,7 @@ private slots:
         ListView list;
         for (const char* name : {"a.wave", "b.mpg", "c.mpg", "d.wave"})
             list.appendRow(tree.nativeRoot() + '/', name, 1);
-        Transport transport(list, {[] { return true; }, [] {}, [] { return 0.0; }});
+        Transport transport(list, {[] { return true; }, [] {}, [] { return 0.0; }, [] {}});
         QVERIFY(transport.PlaySelected());
         QVERIFY(testsupport::waitFor([&] { return list.selectedIndex() == 4; }, 3000));
         QCOMPARE(transport.videoWindow().player().playingEntry(), list.fullPath(4));

@@ -1,0 +1,43 @@
+#include "app/commandline.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+QString usage()
+{
+    return QStringLiteral(
+        "Usage: duvavazoruzevaz [FOLDER | FILE]\n"
+        "Gathers the clips (or, in still-picture mode, the pictures) below a folder and plays\n"
+        "or shows them one after another.\n"
+        "\n"
+        "  FOLDER     open this folder and search it at once\n"
+        "  FILE       open the file's folder, search it, then play or show the file\n"
+        "  --help     show this help and exit\n"
+        "  --version  show the version and exit\n");
+}
+
+} // namespace
+
+CommandLine parseCommandLine(int argc, char* argv[])
+{
+    CommandLine line;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--help" || argument == "-h")
+            return {CommandLine::Action::PrintAndExit, {}, usage()};
+        if (argument == "--version")
+            return {CommandLine::Action::PrintAndExit, {}, QStringLiteral("duvaVazorUzevaz " PROGRAM_VERSION "\n")};
+        if (argument.startsWith('-') && argument != "-" && argument != "--")
+            return {CommandLine::Action::Fail, {}, QStringLiteral("unknown option %1\n\n").arg(QString::fromLocal8Bit(argument)) + usage()};
+        if (argument == "--")
+            continue;
+        if (!line.target.isEmpty())
+            return {CommandLine::Action::Fail, {}, QStringLiteral("only one folder or file, please\n\n") + usage()};
+        line.target = argument;
+    }
+    if (!line.target.isEmpty() && !line.target.startsWith('/'))
+        line.target = QFile::encodeName(QDir::currentPath()) + '/' + line.target;
+    return line;
+}
