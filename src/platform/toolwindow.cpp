@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWindow>
 
 ToolWindow::ToolWindow(QWidget* parent)
@@ -62,10 +63,21 @@ void ToolWindow::setOuterSize(double width, double height)
 
 void ToolWindow::toggleFullScreen()
 {
-    if (isFullScreen())
-        showNormal();
-    else
+    // Window managers keep tool windows out of full screen, and without a
+    // window manager nobody sizes the window: it goes full screen as a
+    // normal window, at the screen's size, and comes back as it was.
+    if (isFullScreen()) {
+        setWindowFlag(Qt::Tool, true);
+        setWindowState(Qt::WindowNoState);
+        setGeometry(normalGeometry_);
+        show();
+    } else {
+        normalGeometry_ = geometry();
+        const QRect screenArea = screen()->geometry();
+        setWindowFlag(Qt::Tool, false);
+        setGeometry(screenArea);
         showFullScreen();
+    }
     emit fullScreenChanged(isFullScreen());
 }
 

@@ -33,6 +33,7 @@ protected:
 
 private:
     bool fullScreenAllowed_ = false;
+    QRect normalGeometry_;
 };
 
 // The window manager's frame around a top-level window, in pixels: none

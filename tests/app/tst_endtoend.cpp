@@ -16,7 +16,10 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QSlider>
+#include <QLabel>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 
 using testsupport::TempTree;
 using testsupport::TestProgram;
@@ -129,14 +132,19 @@ private slots:
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         bool splashDuringSearch = false;
+        QString countShown;
         connect(form.folderList, &DirList::Change, this, [&] {
             if (form.folderList->path() == tree.path("2")) {
                 splashDuringSearch = program.app->loadedSplashWindow() != nullptr;
+                QTest::qWait(150); // the count is shown ten times a second
+                if (splashDuringSearch)
+                    countShown = program.app->loadedSplashWindow()->findChild<QLabel*>("FoundCount")->text();
                 QTest::keyClick(&form, Qt::Key_Escape);
             }
         });
         searchIn(program, tree);
         QVERIFY(splashDuringSearch);
+        QCOMPARE(countShown, QStringLiteral("見つかったファイル: 1"));
         QVERIFY(!program.app->loadedSplashWindow());
         QCOMPARE(form.fileList->count(), 2);
         QCOMPARE(videoTitle(program), QStringLiteral("one.mp3"));
@@ -301,6 +309,34 @@ private slots:
         QVERIFY(player.CurrentPosition() > 55);
     }
 
+    void aFolderOrFileDroppedOnTheMainWindowOpens()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"song.mp3", "a.mp3"}, {"song.mp3", "b.mp3"}, {"landscape.jpg", "c.jpg"}});
+        MainWindow& form = program.app->mainWindow();
+        const auto drop = [&form](const QString& path) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(path)});
+            QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(&form, &enter);
+            QDropEvent dropped(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(&form, &dropped);
+            return enter.isAccepted() && dropped.isAccepted();
+        };
+        QVERIFY(drop(tree.root()));
+        QVERIFY(testsupport::waitFor([&] { return form.fileList->count() == 2; }));
+        QCOMPARE(form.folderList->path(), tree.root());
+        QCOMPARE(videoTitle(program), QStringLiteral("a.mp3"));
+        // A file: its folder is searched, then it plays (or shows, a picture).
+        QVERIFY(drop(tree.path("b.mp3")));
+        QVERIFY(testsupport::waitFor([&] { return videoTitle(program) == QStringLiteral("b.mp3"); }));
+        QVERIFY(drop(tree.path("c.jpg")));
+        QVERIFY(testsupport::waitFor([&] { return program.app->loadedPictureWindow() &&
+                                                  program.app->pictureWindow().windowTitle() == QStringLiteral("c.jpg"); }));
+        QVERIFY(form.isStillPictureMode());
+    }
+
     void listClicksAndKeys()
     {
         TestProgram program;
@@ -321,7 +357,10 @@ private slots:
         tap(&list, Qt::Key_Muhenkan);
         QCOMPARE(list.selectedIndex(), 4);
         list.select(1);
-        QTest::keyClick(&list, Qt::Key_B); // type-ahead at most; nothing plays
+        tap(&list, Qt::Key_B); // back, like 無変換 (no type-ahead to "b.mp3"); nothing plays
+        QCOMPARE(list.selectedIndex(), 4);
+        tap(&list, Qt::Key_Backspace);
+        QCOMPARE(list.selectedIndex(), 3);
         QCOMPARE(videoTitle(program), QStringLiteral("2.mp3"));
         QTest::keyClick(&list, Qt::Key_Down);
         QVERIFY(list.selectedIndex() != 1);

@@ -2,6 +2,7 @@
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 
+#include <QProcess>
 #include <QTest>
 #include <csignal>
 #include <memory>
@@ -116,6 +117,72 @@ private slots:
             }, 3000));
             QCOMPARE(program.outerGeometry(video).topLeft(), QPoint(program.outerGeometry(main).right() + 1, 0));
         }
+        // Full screen with F11, back with a double click.
+        const QRect normal = program.outerGeometry(video);
+        key(video, QStringLiteral("F11"));
+        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(video) == QRect(0, 0, 1280, 1024); }));
+        run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("640"), QStringLiteral("300")});
+        run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("1")});
+        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(video) == normal; }));
+    }
+
+    void opensAFolderOrFileNamedOnTheCommandLine()
+    {
+        testsupport::TempTree tree;
+        for (const char* name : {"a.mpg", "b.mpg"})
+            QVERIFY(QFile::copy(testsupport::fixture("long.mpg"), tree.path(QLatin1String(name))));
+        {
+            ProgramProcess program;
+            QVERIFY(program.start({}, {tree.root()}));
+            QVERIFY(!program.waitForWindow(QStringLiteral("a.mpg")).isEmpty()); // searched at once, no key pressed
+            QCOMPARE(program.setting(QStringLiteral("Dir")), tree.root());
+        }
+        {
+            ProgramProcess program;
+            QVERIFY(program.start({}, {tree.path("b.mpg")}));
+            QVERIFY(!program.waitForWindow(QStringLiteral("b.mpg")).isEmpty());
+        }
+        {
+            // A path that does not exist: a message, and the program as without one.
+            ProgramProcess program;
+            QVERIFY(program.start({}, {tree.path("no-such-folder")}));
+            QVERIFY(!program.waitForWindow(QStringLiteral("duvaVazorUzevaz")).isEmpty());
+            QVERIFY(!program.waitForWindow(QStringLiteral("DuvavazorUzevaz")).isEmpty());
+        }
+        for (const char* option : {"--help", "--version"}) {
+            QProcess printOnly;
+            printOnly.start(qEnvironmentVariable("DVZ_BINARY"), {QLatin1String(option)});
+            QVERIFY(printOnly.waitForFinished(5000));
+            QCOMPARE(printOnly.exitCode(), 0);
+            QVERIFY(printOnly.readAllStandardOutput().contains(option == QLatin1String("--help") ? "Usage:" : "4.5.0"));
+        }
+    }
+
+    void fullScreenAndKeysInThePictureWindow()
+    {
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("a.jpg")));
+        QVERIFY(QFile::copy(testsupport::fixture("square.gif"), tree.path("b.gif")));
+        ProgramProcess program;
+        program.prepare(tree.root(), QStringLiteral("OP2"));
+        QVERIFY(program.start({}, {tree.root()}));
+        const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
+        const QString pictures = program.waitForWindow(QStringLiteral("a.jpg"));
+        QVERIFY(!pictures.isEmpty());
+        const QRect normal = program.outerGeometry(pictures);
+        key(pictures, QStringLiteral("F11"));
+        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(pictures) == QRect(0, 0, 1280, 1024); }));
+        // Keys where the user looks: on and back in the picture window itself.
+        key(pictures, QStringLiteral("Right"));
+        QVERIFY(!program.waitForWindow(QStringLiteral("b.gif")).isEmpty());
+        key(pictures, QStringLiteral("b"));
+        QVERIFY(!program.waitForWindow(QStringLiteral("a.jpg")).isEmpty());
+        key(pictures, QStringLiteral("Escape"));
+        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(pictures) == normal; }));
+        QVERIFY(testsupport::waitFor([&] {
+            QTest::qWait(100);
+            return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}) == main;
+        }));
     }
 
     void spaceStepsThroughThePictures()
