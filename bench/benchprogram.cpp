@@ -4,7 +4,7 @@ std::unique_ptr<Application> startBenchProgram(const QString& configDirectory)
 {
     Application::Options options;
     options.configDirectory = configDirectory;
-    options.preloadPlayer = false;
+    options.preparePlayer = false;
     auto app = std::make_unique<Application>(options);
     app->start();
     return app;

@@ -8,7 +8,6 @@
 #include "platform/toolwindow.h"
 #include "platform/twips.h"
 #include "playback/mediaplayer.h"
-#include "playback/mpvapi.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
@@ -29,7 +28,6 @@
 #include <sys/stat.h>
 #include <QScreen>
 #include <QTimer>
-#include <thread>
 
 Application::Application(Options options)
     : options_(std::move(options)), settings_(options_.configDirectory),
@@ -59,15 +57,6 @@ void Application::start()
     createTransport();
     mainWindow_->Form_Load();
     mainWindow_->show();
-    if (options_.preloadPlayer) {
-        // Once the window is up, load the player library off the UI thread,
-        // then start the engine, so the first clip opens without waiting.
-        QTimer::singleShot(100, this, [] { std::thread([] { MpvApi::get(); }).detach(); });
-        QTimer::singleShot(500, this, [this] {
-            if (VideoWindow* window = transport_->loadedVideoWindow())
-                window->player().ensureEngine();
-        });
-    }
 }
 
 void Application::createSearch()
@@ -86,6 +75,10 @@ void Application::createSearch()
             ShowSelectedPicture();
         },
         [] { QCoreApplication::processEvents(); },
+        [this] {
+            if (options_.preparePlayer)
+                transport_->preparePlayer();
+        },
         &main,
     };
     search_ = std::make_unique<FileSearch>(settings_, FileTypeChoice{mediaTypes_, otherMediaTypes_},

@@ -30,8 +30,9 @@ public:
     struct Options {
         QString configDirectory = SettingsStore::defaultDirectory();
         MountSource mounts = mounttable::systemSource();
-        // Load the player library in the background once the main window is up.
-        bool preloadPlayer = true;
+        // Prepare the player (library and engine) when a video-mode search
+        // starts, while its walk runs; otherwise on first use.
+        bool preparePlayer = true;
         // How the process ends at once; tests record it instead.
         std::function<void()> endProcess = [] { ::_exit(0); };
     };

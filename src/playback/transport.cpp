@@ -4,7 +4,11 @@
 #include "playback/mediaplayer.h"
 #include "playback/videowindow.h"
 
+#include "playback/mpvapi.h"
+
+#include <QCoreApplication>
 #include <algorithm>
+#include <thread>
 
 Transport::Transport(ListView& list, Hooks hooks) : list_(list), hooks_(std::move(hooks)) {}
 
@@ -35,6 +39,20 @@ void Transport::closeVideoWindow()
         window_->hide();
         delete window_;
     }
+}
+
+void Transport::preparePlayer()
+{
+    if (preparing_)
+        return;
+    preparing_ = true;
+    std::thread([transport = QPointer<Transport>(this)] {
+        MpvApi::get();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [transport] {
+            if (transport)
+                transport->videoWindow().player().ensureEngine();
+        }, Qt::QueuedConnection);
+    }).detach();
 }
 
 void Transport::EndOfStream()

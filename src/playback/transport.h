@@ -34,6 +34,10 @@ public:
     VideoWindow* loadedVideoWindow() const;
     void closeVideoWindow();
 
+    // Loads the player library in the background, then starts the player
+    // engine on the UI thread, so the first clip opens without waiting.
+    void preparePlayer();
+
     ScanMode scanMode() const { return scanMode_; }
     void setScanMode(ScanMode mode) { scanMode_ = mode; }
 
@@ -59,4 +63,5 @@ private:
     QPointer<VideoWindow> window_;
     ScanMode scanMode_ = ScanMode::Normal;
     int screenSize_ = 0;
+    bool preparing_ = false;
 };

@@ -39,11 +39,26 @@ bool isPseudoFileSystem(const QByteArray& folder)
     }
 }
 
+void letEventsRun(WalkContext& context)
+{
+    context.letEventsRun();
+    context.sinceEvents.start();
+}
+
+// Within a folder: only when the window has waited long enough. The walk's
+// own order of effects does not change (cancel is still tested only when
+// a folder is entered).
+void letEventsRunIfDue(WalkContext& context, size_t done)
+{
+    if (done % 64 == 0 && context.sinceEvents.isValid() && context.sinceEvents.elapsed() >= kMaxPauseMs)
+        letEventsRun(context);
+}
+
 } // namespace
 
 void WalkFolder(const QByteArray& path, WalkContext& context)
 {
-    context.letEventsRun();
+    letEventsRun(context);
     if (context.cancelFlag)
         return;
     const QByteArray folder = folderlisting::AddBackslash(path);
@@ -60,15 +75,17 @@ void WalkFolder(const QByteArray& path, WalkContext& context)
     context.folderEntered(folder);
 
     std::vector<QByteArray> subfolders;
-    for (const folderlisting::Entry& entry : entries) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const folderlisting::Entry& entry = entries[i];
         if (folderlisting::isSubfolder(folder, entry))
             subfolders.push_back(folder + entry.name + '/');
         context.filterEntry(folder, entry.name);
+        letEventsRunIfDue(context, i + 1);
     }
     entries.clear();
     entries.shrink_to_fit();
 
-    context.letEventsRun();
+    letEventsRun(context);
     for (const QByteArray& subfolder : subfolders)
         WalkFolder(subfolder, context);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <functional>
 #include <set>
 #include <utility>
@@ -11,12 +12,17 @@ struct WalkContext {
     // Told of each folder the walk enters, before its entries are offered.
     std::function<void(const QByteArray& folder)> folderEntered;
     std::function<void(const QByteArray& folderPath, const QByteArray& name)> filterEntry;
+    // Called at each folder's entry and, within a large folder, whenever
+    // the window has waited kMaxPauseMs, so it never freezes.
     std::function<void()> letEventsRun;
 
     // Folders already entered (device, inode): a link to one of them, a
     // loop or not, is not entered again, so every walk ends.
     std::set<std::pair<quint64, quint64>> entered = {};
+    QElapsedTimer sinceEvents = {};
 };
+
+inline constexpr int kMaxPauseMs = 10;
 
 // Visits the folder and everything below it, depth first, offering every
 // entry to the filter before any subfolder is walked. Kernel pseudo file

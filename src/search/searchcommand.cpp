@@ -18,6 +18,8 @@ void FileSearch::SearchFiles()
     running_ = true;
     foundCount_ = 0;
     list_.clearRows();
+    if (hooks_.isVideoMode())
+        hooks_.prepareVideo();
     WalkFolder(folderList_.nativePath());
     if (hooks_.isVideoMode())
         hooks_.presentVideo();

@@ -23,6 +23,8 @@ public:
         // Shows the picture window, selects row 1 and shows its picture.
         std::function<void()> presentPictures;
         std::function<void()> letEventsRun;
+        // A video-mode search is about to walk: time to prepare the player.
+        std::function<void()> prepareVideo;
         QWidget* messageParent = nullptr;
     };
 

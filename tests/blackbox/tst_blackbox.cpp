@@ -120,7 +120,7 @@ private slots:
         // Full screen with F11, back with a double click.
         const QRect normal = program.outerGeometry(video);
         key(video, QStringLiteral("F11"));
-        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(video) == QRect(0, 0, 1280, 1024); }));
+        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(video) == QRect(0, 0, 1280, 1024); }, 10000));
         run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("640"), QStringLiteral("300")});
         run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("1")});
         QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(video) == normal; }));
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(!pictures.isEmpty());
         const QRect normal = program.outerGeometry(pictures);
         key(pictures, QStringLiteral("F11"));
-        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(pictures) == QRect(0, 0, 1280, 1024); }));
+        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(pictures) == QRect(0, 0, 1280, 1024); }, 10000));
         // Keys where the user looks: on and back in the picture window itself.
         key(pictures, QStringLiteral("Right"));
         QVERIFY(!program.waitForWindow(QStringLiteral("b.gif")).isEmpty());

@@ -91,7 +91,7 @@ TestProgram::TestProgram(MountSource mounts, bool start)
     Application::Options options;
     options.configDirectory = config.path();
     options.mounts = mounts ? mounts : [] { return std::vector<MountEntry>{{"/", "/dev/root", "ext4", {}}}; };
-    options.preloadPlayer = false;
+    options.preparePlayer = false;
     options.endProcess = [this] { ended = true; };
     app = std::make_unique<Application>(options);
     if (start)
