@@ -9,5 +9,6 @@ cmake --build build-asan -j"$(nproc)"
 # the process's lifetime.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export DVZ_MEMORY_FACTOR=3 # the corpus test's memory bound, for the sanitizers' own use
 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
     ctest --test-dir build-asan --output-on-failure --timeout 600 -E "soak|tst_blackbox" "$@"

@@ -9,7 +9,9 @@ DriveList::DriveList(MountSource source, QWidget* parent)
     setObjectName(QStringLiteral("Drive1"));
     reload();
     connect(this, &QComboBox::activated, this, [this](int row) {
-        if (row >= 0 && row < int(volumes_.size()) && !setDrive(volumes_[row].mountPath))
+        // A copy: choosing reloads the volumes under the reference.
+        const QString chosen = row >= 0 && row < int(volumes_.size()) ? volumes_[row].mountPath : QString();
+        if (!chosen.isEmpty() && !setDrive(chosen))
             showCurrent();
     });
 }

@@ -170,7 +170,7 @@ private slots:
         QFile bomb(tree.path("bomb.gif"));
         QVERIFY(bomb.open(QIODevice::WriteOnly));
         bomb.write(QByteArray("GIF89a\x60\xea\x60\xea\xf0\x00\x00", 13) + QByteArray(6, '\0') +
-                   QByteArray("\x2c\0\0\0\0\x60\xea\x60\xea\0\x02\x02\x44\x01\0\x3b", 18));
+                   QByteArray("\x2c\0\0\0\0\x60\xea\x60\xea\0\x02\x02\x44\x01\0\x3b", 16));
         bomb.close();
         QVERIFY(::mkfifo((tree.nativeRoot() + "/pipe.jpg").constData(), 0600) == 0);
         fill(*program.app, {"big.gif", "bad\xff.jpg", "bomb.gif", "pipe.jpg"}, tree.nativeRoot() + '/');
