@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QOpenGLWidget>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -27,12 +28,6 @@
 
 namespace {
 
-std::unique_ptr<Application> startProgram(const QString& config)
-{
-    auto app = startBenchProgram(config);
-    app->transport().videoWindow().player().ensureEngine(); // as the program does shortly after it starts
-    return app;
-}
 
 double searchUntil(Application& app, const QByteArray& root, const std::function<bool()>& presented)
 {
@@ -56,7 +51,7 @@ int main(int argc, char* argv[])
     QFile::copy(fixtures + "/landscape.jpg", QString::fromUtf8(root + "/0 first.jpg"));
 
     QTemporaryDir config;
-    auto app = startProgram(config.path());
+    auto app = startBenchProgram(config.path());
     std::vector<double> walks;
     for (int i = 0; i < 3; ++i) {
         app->mainWindow().fileList->clearRows();
@@ -111,5 +106,23 @@ int main(int argc, char* argv[])
         std::printf("last frame of a clip to the first frame of the next (median of %zu): %.1f ms "
                     "(40 ms between frames within a clip)\n",
                     gaps.size(), median(gaps));
+
+    // Full screen on and off: the time to the first frame drawn at the new size.
+    std::vector<double> toggles;
+    for (int i = 0; i < 10; ++i) {
+        const QSize before = surface->size();
+        QElapsedTimer clock;
+        clock.start();
+        window.toggleFullScreen();
+        bool drawn = false;
+        const auto connection = QObject::connect(surface, &QOpenGLWidget::frameSwapped, [&] {
+            drawn = drawn || surface->size() != before;
+        });
+        waitUntil([&] { return drawn; }, 3000);
+        QObject::disconnect(connection);
+        toggles.push_back(clock.nsecsElapsed() / 1e6);
+        waitUntil([] { return false; }, 200);
+    }
+    std::printf("full screen on or off to the first frame at the new size (median of 10): %.1f ms\n", median(toggles));
     return 0;
 }

@@ -1,10 +1,10 @@
 #include "benchprogram.h"
 
-std::unique_ptr<Application> startBenchProgram(const QString& configDirectory)
+std::unique_ptr<Application> startBenchProgram(const QString& configDirectory, bool preparePlayer)
 {
     Application::Options options;
     options.configDirectory = configDirectory;
-    options.preparePlayer = false;
+    options.preparePlayer = preparePlayer;
     auto app = std::make_unique<Application>(options);
     app->start();
     return app;

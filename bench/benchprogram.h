@@ -4,6 +4,7 @@
 
 #include <memory>
 
-// The program as the benchmarks run it: its own settings folder, started,
-// with the player library loaded when first needed.
-std::unique_ptr<Application> startBenchProgram(const QString& configDirectory);
+// The program as the benchmarks run it: its own settings folder, started;
+// the player is prepared as the program does (when a video-mode search
+// starts), or else when first needed.
+std::unique_ptr<Application> startBenchProgram(const QString& configDirectory, bool preparePlayer = true);

@@ -24,6 +24,7 @@ int main(int argc, char* argv[])
     app.start();
     closeWindowOnSignals(&app.mainWindow());
     exitWhenShownIfAsked(&app.mainWindow());
+    exitWhenPlayingIfAsked(app);
     // Drawing the SVG icon is left until the window is up.
     QTimer::singleShot(0, [] { QApplication::setWindowIcon(programIcon()); });
     if (!line.target.isEmpty())

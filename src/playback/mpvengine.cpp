@@ -49,10 +49,14 @@ std::unique_ptr<MpvEngine> MpvEngine::create()
         {"cover-art-auto", "no"},
         // Without a sound device, play on in real time with the null output.
         {"audio-fallback-to-null", "yes"},
-        // Small buffers so clips end on time with the null output; smaller
-        // ones fail low-rate streams such as RealAudio's 8 kHz.
-        {"ao-null-buffer", "0.05"},
-        {"audio-buffer", "0.1"},
+        // Small buffers, so a clip ends (and the next starts) on time: what
+        // is buffered is played out before the end is reported, and whether
+        // one more buffer-full was queued at the end made clip changes take
+        // either 100 or 200 ms. The null output's bursts must fit its buffer,
+        // or low-rate streams (RealAudio's 8 kHz) stall.
+        {"audio-buffer", "0.05"},
+        {"ao-null-buffer", "0.02"},
+        {"ao-null-outburst", "128"},
         // Exact gain at low volumes.
         {"audio-format", "float"},
     };

@@ -157,6 +157,10 @@ void SettingsStore::store(const QString& app, File& file, const QString& path, c
         return;
     }
     reloadIfChanged(app, file);
+    // A value the file already holds needs no rewrite (start-up restores
+    // the folder and would write it back unchanged).
+    if (getStored(file, path) == value)
+        return;
     file.settings->setValue(path, value);
     sync(app, file);
 }
