@@ -57,6 +57,10 @@ std::unique_ptr<MpvEngine> MpvEngine::create()
         {"audio-buffer", "0.05"},
         {"ao-null-buffer", "0.02"},
         {"ao-null-outburst", "128"},
+        // Exact seeks that land where asked: MPEG program streams' demuxer
+        // otherwise starts after the target, so scanning back moved too
+        // little and forward too much.
+        {"hr-seek-demuxer-offset", "1.5"},
         // Exact gain at low volumes.
         {"audio-format", "float"},
     };
