@@ -9,7 +9,7 @@
 
 namespace {
 // Observed properties, by their reply ids.
-enum : uint64_t { kTimePos = 1, kDuration, kPause };
+enum : uint64_t { kTimePos = 1, kDuration, kPause, kDurationQuery };
 } // namespace
 
 std::unique_ptr<MpvEngine> MpvEngine::create()
@@ -150,8 +150,19 @@ void MpvEngine::handleEvent(const mpv_event& event)
         break;
     case MPV_EVENT_FILE_LOADED:
         loaded_ = true;
-        if (openState_ == OpenState::Started)
+        if (openState_ == OpenState::Started) {
             openState_ = OpenState::Opened;
+            // Its answer says whether the clip has a duration at all.
+            api_.get_property_async(handle_, kDurationQuery, "duration", MPV_FORMAT_DOUBLE);
+        }
+        break;
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+        if (event.reply_userdata == kDurationQuery) {
+            const auto* property = static_cast<const mpv_event_property*>(event.data);
+            if (event.error >= 0 && property->format == MPV_FORMAT_DOUBLE && property->data)
+                duration_ = *static_cast<const double*>(property->data);
+            durationSettled_ = true;
+        }
         break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
@@ -201,6 +212,7 @@ bool MpvEngine::open(const QByteArray& path, QString* error, double timeoutSecon
     openState_ = OpenState::Waiting;
     pendingSeek_.reset();
     duration_.reset();
+    durationSettled_ = false;
     position_ = 0;
     const char* args[] = {"loadfile", path.constData(), "replace", nullptr};
     api_.command(handle_, args);
@@ -226,10 +238,10 @@ void MpvEngine::waitForOpen(double timeoutSeconds)
         drainEvents(0.005);
         serveFrameRequests();
     }
-    // The duration follows the file's loading closely; a stream that has
-    // none (RealAudio 1.0) costs this short wait.
-    const qint64 loadedAt = clock.elapsed();
-    while (openState_ == OpenState::Opened && !duration_ && clock.elapsed() < loadedAt + 100) {
+    // The duration is known, or known to be missing (RealAudio 1.0), once
+    // the player answers the question asked when the file loaded.
+    while (openState_ == OpenState::Opened && !duration_ && !durationSettled_ &&
+           clock.elapsed() < timeoutSeconds * 1000) {
         drainEvents(0.005);
         serveFrameRequests();
     }

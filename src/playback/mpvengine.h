@@ -88,6 +88,7 @@ private:
     std::optional<double> pendingSeek_;
     double position_ = 0;
     std::optional<double> duration_;
+    bool durationSettled_ = false;
     bool paused_ = false;
     quint64 openCount_ = 0;
 };
