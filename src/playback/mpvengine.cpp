@@ -47,8 +47,18 @@ std::unique_ptr<MpvEngine> MpvEngine::create()
         // Our folders mix pictures and clips: never show a picture as cover art.
         {"audio-display", "no"},
         {"cover-art-auto", "no"},
-        // Without a sound device, play on in real time with the null output.
+        // The desktop's sound servers or the device itself; without any,
+        // play on in real time with the null output. (Other outputs can
+        // block the player for ever where there is no sound: SDL's waits on
+        // the session bus.)
+        {"ao", "pipewire,pulse,alsa"},
         {"audio-fallback-to-null", "yes"},
+        // None of the player's own scripts and overlays: the program draws
+        // its own controls, and each script is a thread and memory.
+        {"osc", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
         // Small buffers, so a clip ends (and the next starts) on time: what
         // is buffered is played out before the end is reported, and whether
         // one more buffer-full was queued at the end made clip changes take
