@@ -48,7 +48,7 @@ private slots:
             // The clip lasts 300 ms. Without events running, as while a
             // command runs, so the clip's end may wait in the player's queue.
             QTest::qWait(100);
-            QThread::msleep(20 * (i % 25));
+            QThread::msleep(480 * i / tries); // offsets spread across the end
             player.Play();
             SelectNextRow(list);
             transport.PlaySelected();
