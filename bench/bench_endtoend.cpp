@@ -1,15 +1,15 @@
 // The program end to end: Search over the benchmark tree until the first
 // clip plays or the first picture is painted, beside the bare walk; and
 // the gap between one clip's end and the next clip's first frame.
-#include "playback/transport.h"
-#include "search/searchcommand.h"
 #include "benchprogram.h"
-#include "app/mainwindow.h"
 #include "benchtree.h"
+#include "app/mainwindow.h"
+#include "list/listview.h"
 #include "playback/mediaplayer.h"
+#include "playback/transport.h"
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
-#include "list/listview.h"
+#include "search/searchcommand.h"
 #include "viewer/pictureimage.h"
 #include "viewer/picturewindow.h"
 

@@ -2,8 +2,8 @@
 // step to a picture read ahead; memory while stepping through 100 photos.
 #include "benchprogram.h"
 #include "app/mainwindow.h"
-#include "playback/transport.h"
 #include "list/listview.h"
+#include "playback/transport.h"
 #include "viewer/pictureimage.h"
 #include "viewer/picturewindow.h"
 

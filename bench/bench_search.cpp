@@ -1,12 +1,12 @@
 // The program's folder walk beside find(1) on the same tree, its memory per
 // row, its longest pause between event-processing points, and the list
 // with a million rows.
-#include "search/searchcommand.h"
 #include "benchprogram.h"
-#include "app/mainwindow.h"
 #include "benchtree.h"
-#include "playback/transport.h"
+#include "app/mainwindow.h"
 #include "list/listview.h"
+#include "playback/transport.h"
+#include "search/searchcommand.h"
 
 #include <QAbstractEventDispatcher>
 #include "benchsupport.h"

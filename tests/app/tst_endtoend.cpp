@@ -1,13 +1,13 @@
-#include "search/searchcommand.h"
 #include "app/mainwindow.h"
 #include "app/picturebutton.h"
+#include "list/listview.h"
+#include "platform/messagebox.h"
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
-#include "list/listview.h"
+#include "search/searchcommand.h"
 #include "search/splashwindow.h"
-#include "platform/messagebox.h"
 #include "support/testsupport.h"
 
 #include <QSignalSpy>

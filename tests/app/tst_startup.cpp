@@ -1,11 +1,11 @@
-#include "playback/transport.h"
 #include "app/mainwindow.h"
+#include "list/listview.h"
+#include "platform/nativename.h"
 #include "playback/mediaplayer.h"
+#include "playback/transport.h"
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
-#include "list/listview.h"
-#include "platform/nativename.h"
 #include "support/testsupport.h"
 
 #include <QDir>

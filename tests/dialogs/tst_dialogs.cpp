@@ -1,7 +1,7 @@
-#include "search/searchcommand.h"
 #include "app/mainwindow.h"
 #include "dialogs/filetypedialog.h"
 #include "list/listview.h"
+#include "search/searchcommand.h"
 #include "settings/filetypetable.h"
 #include "support/testsupport.h"
 

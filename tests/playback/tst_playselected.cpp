@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
+#include "list/listview.h"
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
-#include "list/listview.h"
 #include "support/testsupport.h"
 #include "viewer/picturewindow.h"
 

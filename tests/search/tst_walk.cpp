@@ -1,9 +1,9 @@
-#include "search/searchcommand.h"
 #include "app/mainwindow.h"
+#include "list/listview.h"
 #include "search/dirlist.h"
 #include "search/folderlisting.h"
 #include "search/folderwalk.h"
-#include "list/listview.h"
+#include "search/searchcommand.h"
 #include "search/typefilter.h"
 #include "support/testsupport.h"
 

@@ -1,13 +1,13 @@
-#include "playback/videowindow.h"
-#include "playback/transport.h"
 #include "app/mainwindow.h"
 #include "list/listview.h"
+#include "playback/transport.h"
+#include "playback/videowindow.h"
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 #include "viewer/picturefit.h"
 #include "viewer/pictureimage.h"
-#include "viewer/picturewindow.h"
 #include "viewer/pictureloader.h"
+#include "viewer/picturewindow.h"
 
 #include <QRadioButton>
 #include <QElapsedTimer>
