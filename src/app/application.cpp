@@ -5,6 +5,8 @@
 #include "app/mainwindow.h"
 #include "dialogs/filetypedialog.h"
 #include "list/listview.h"
+#include "platform/messagebox.h"
+#include "platform/nativename.h"
 #include "platform/toolwindow.h"
 #include "platform/twips.h"
 #include "playback/mediaplayer.h"
@@ -14,20 +16,16 @@
 #include "search/drivelist.h"
 #include "search/searchcommand.h"
 #include "search/splashwindow.h"
+#include "search/typefilter.h"
 #include "viewer/picturecache.h"
 #include "viewer/picturewindow.h"
 #include "viewer/showpicture.h"
 
-#include "platform/messagebox.h"
-#include "platform/nativename.h"
-#include "search/typefilter.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QRadioButton>
-#include <sys/stat.h>
 #include <QScreen>
-#include <QTimer>
+#include <sys/stat.h>
 
 Application::Application(Options options)
     : options_(std::move(options)), settings_(options_.configDirectory),
