@@ -1,10 +1,10 @@
 #include "playback/ramfile.h"
 
-#include <fcntl.h>
+#include "platform/regularfile.h"
+
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-
 
 namespace ramfile {
 
@@ -21,13 +21,12 @@ constexpr qsizetype kMaxEntries = 1000;
 // The whole file, when it is a regular file small enough to be a playlist.
 std::optional<QByteArray> readSmallFile(const QByteArray& path)
 {
-    // Non-blocking, so a pipe swapped in after the check cannot hang the open.
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openRegularFile(path);
     if (fd < 0)
         return std::nullopt;
     struct stat st;
     QByteArray bytes;
-    bool whole = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxBytes;
+    bool whole = ::fstat(fd, &st) == 0 && st.st_size <= kMaxBytes;
     if (whole) {
         bytes.resize(st.st_size);
         whole = ::read(fd, bytes.data(), bytes.size()) == bytes.size();

@@ -1,25 +1,24 @@
 #include "viewer/pictureloader.h"
 
+#include "platform/regularfile.h"
+
 #include <QFile>
 #include <QImageReader>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pictureloader {
 namespace {
 
 // The file by its exact bytes (names need not be UTF-8); only a regular
-// file is read. Non-blocking, so a pipe swapped in cannot hang the open.
+// file is read.
 std::unique_ptr<QFile> openFile(const QByteArray& path)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openRegularFile(path);
     if (fd < 0)
         return nullptr;
-    struct stat st;
     auto file = std::make_unique<QFile>();
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return nullptr;
     }
