@@ -66,7 +66,11 @@ void WalkFolder(const QByteArray& path, WalkContext& context)
     struct stat st;
     if (::stat(folder.constData(), &st) != 0 || !context.entered.insert({st.st_dev, st.st_ino}).second)
         return;
-    if (isPseudoFileSystem(folder))
+    // The file system's type is looked up once a device, not once a folder.
+    const auto [device, isNew] = context.pseudoDevices.try_emplace(st.st_dev, false);
+    if (isNew)
+        device->second = isPseudoFileSystem(folder);
+    if (device->second)
         return;
 
     std::vector<folderlisting::Entry> entries;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <functional>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -19,6 +20,8 @@ struct WalkContext {
     // Folders already entered (device, inode): a link to one of them, a
     // loop or not, is not entered again, so every walk ends.
     std::set<std::pair<quint64, quint64>> entered = {};
+    // Whether each device met so far holds a kernel pseudo file system.
+    std::map<quint64, bool> pseudoDevices = {};
     QElapsedTimer sinceEvents = {};
 };
 
