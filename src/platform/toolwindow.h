@@ -10,7 +10,6 @@ class ToolWindow : public QWidget {
 public:
     explicit ToolWindow(QWidget* parent = nullptr);
 
-
     // Outer size in twips, frame and title bar included.
     double outerWidth() const;
     double outerHeight() const;

@@ -41,7 +41,6 @@ std::unique_ptr<MpvEngine> MpvEngine::create()
         {"demuxer", "lavf"},
         {"demuxer-lavf-o", "protocol_whitelist=file"},
         {"access-references", "no"},
-        {"load-unsafe-playlists", "no"},
         {"hwdec", "no"},
         {"gpu-hwdec-interop", "no"},
         // Our folders mix pictures and clips: never show a picture as cover art.

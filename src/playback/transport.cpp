@@ -2,9 +2,8 @@
 
 #include "list/listview.h"
 #include "playback/mediaplayer.h"
-#include "playback/videowindow.h"
-
 #include "playback/mpvapi.h"
+#include "playback/videowindow.h"
 
 #include <QCoreApplication>
 #include <algorithm>
