@@ -85,23 +85,26 @@ void PictureCache::readAhead(const QByteArray& path, std::function<void()> done)
     const std::optional<Stamp> stamp = stampOf(path);
     if (!stamp)
         return;
-    const auto tellWhenRead = [done](const std::shared_future<std::optional<Picture>>& picture) {
-        if (!done)
-            return;
-        QThreadPool::globalInstance()->start([picture, done] {
-            picture.wait();
+    const auto tell = [done] {
+        if (done)
             QMetaObject::invokeMethod(QCoreApplication::instance(), done, Qt::QueuedConnection);
-        });
     };
     if (Entry* known = find(path, *stamp)) {
-        tellWhenRead(known->picture);
+        // Already being read: told once that read is done.
+        if (done)
+            QThreadPool::globalInstance()->start([picture = known->picture, tell] {
+                picture.wait();
+                tell();
+            });
         return;
     }
     auto task = std::make_shared<std::packaged_task<std::optional<Picture>()>>(
         [path, targetSize = targetSize_] { return read(path, targetSize); });
     Entry entry{path, *stamp, target_, task->get_future().share()};
-    QThreadPool::globalInstance()->start([task] { (*task)(); });
-    tellWhenRead(entry.picture);
+    QThreadPool::globalInstance()->start([task, tell] {
+        (*task)();
+        tell();
+    });
     remember(std::move(entry));
 }
 
