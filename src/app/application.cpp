@@ -80,8 +80,8 @@ void Application::createSearch()
         &main,
     };
     search_ = std::make_unique<FileSearch>(settings_, FileTypeChoice{mediaTypes_, otherMediaTypes_},
-                                           FileTypeChoice{pictureTypes_, otherPictureTypes_}, *main.fileList, *main.folderList,
-                                           std::move(hooks));
+                                           FileTypeChoice{pictureTypes_, otherPictureTypes_}, *main.fileList,
+                                           *main.folderList, std::move(hooks));
 }
 
 void Application::createTransport()
@@ -126,7 +126,8 @@ void Application::connectPictureWindow(PictureWindow& window)
         const double ratio = window.devicePixelRatioF();
         const QSize screen = window.size();
         if (on)
-            pictureCache_->retarget([ratio, screen](QSize natural) { return fullScreenPixelSize(natural, screen, ratio); });
+            pictureCache_->retarget(
+                [ratio, screen](QSize natural) { return fullScreenPixelSize(natural, screen, ratio); });
         else
             pictureCache_->retarget([ratio](QSize natural) { return shownPixelSize(natural, ratio); });
         ShowSelectedPicture();

@@ -30,7 +30,8 @@ CommandLine parseCommandLine(int argc, char* argv[])
         if (argument == "--version")
             return {CommandLine::Action::PrintAndExit, {}, QStringLiteral("duvaVazorUzevaz " PROGRAM_VERSION "\n")};
         if (argument.startsWith('-') && argument != "-" && argument != "--")
-            return {CommandLine::Action::Fail, {}, QStringLiteral("unknown option %1\n\n").arg(QString::fromLocal8Bit(argument)) + usage()};
+            return {CommandLine::Action::Fail, {},
+                    QStringLiteral("unknown option %1\n\n").arg(QString::fromLocal8Bit(argument)) + usage()};
         if (argument == "--")
             continue;
         if (!line.target.isEmpty())

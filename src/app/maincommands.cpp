@@ -207,7 +207,8 @@ void MainWindow::ListView1_Keyup(int keyCode)
 {
     if (keyCode == ListView::kKeySpace) {
         SelectNextRow(*fileList);
-    } else if (keyCode == ListView::kKeyNonConvert || keyCode == ListView::kKeyB || keyCode == ListView::kKeyBackspace) {
+    } else if (keyCode == ListView::kKeyNonConvert || keyCode == ListView::kKeyB ||
+               keyCode == ListView::kKeyBackspace) {
         // B and BackSpace too: the menu promises B, and few keyboards have 無変換.
         SelectPreviousRow(*fileList);
     } else {

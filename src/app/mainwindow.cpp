@@ -100,10 +100,14 @@ void MainWindow::createButtons()
         const char* name;
         const char* tooltip;
     } buttons[] = {
-        {&searchButton, Face::Search, "Command1", nullptr},   {&cancelButton, Face::Cancel, "Command2", nullptr},
-        {&playButton, Face::Play, "Command3", "再生"},       {&stopButton, Face::Stop, "Command4", "停止"},
-        {&nextButton, Face::Next, "Command5", "次のファイル"}, {&fastForwardButton, Face::FastForward, "Command6", "早送り"},
-        {&rewindButton, Face::Rewind, "Command7", "巻き戻し"}, {&previousButton, Face::Previous, "Command8", "前のファイル"},
+        {&searchButton, Face::Search, "Command1", nullptr},
+        {&cancelButton, Face::Cancel, "Command2", nullptr},
+        {&playButton, Face::Play, "Command3", "再生"},
+        {&stopButton, Face::Stop, "Command4", "停止"},
+        {&nextButton, Face::Next, "Command5", "次のファイル"},
+        {&fastForwardButton, Face::FastForward, "Command6", "早送り"},
+        {&rewindButton, Face::Rewind, "Command7", "巻き戻し"},
+        {&previousButton, Face::Previous, "Command8", "前のファイル"},
     };
     for (const auto& b : buttons) {
         *b.button = new PictureButton(b.face, client_);
@@ -112,11 +116,12 @@ void MainWindow::createButtons()
             (*b.button)->setToolTip(QString::fromUtf8(b.tooltip));
     }
     // Tab order by the tab indexes; the drive list (index 0) starts.
-    QWidget* const order[] = {driveList,  searchButton, cancelButton, playButton, stopButton, nextButton, fastForwardButton, rewindButton,
-                              previousButton, folderList,    volumeSlider,  fileList, pictureModeOption, videoModeOption};
+    QWidget* const order[] = {driveList,    searchButton,   cancelButton, playButton,   stopButton,
+                              nextButton,   fastForwardButton, rewindButton, previousButton, folderList,
+                              volumeSlider, fileList,       pictureModeOption, videoModeOption};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-    // cancelButton is the cancel button: Esc clicks it.
+    // Esc clicks the cancel button.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, cancelButton, &QAbstractButton::click);
 }

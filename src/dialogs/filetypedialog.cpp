@@ -97,7 +97,8 @@ void FileTypeDialog::addOtherTypes(const FileTypeDialogDesign& design)
     for (int i = 0; i < others_.count(); ++i) {
         auto* box = new QCheckBox(others_.entry(i).Pattern, group);
         box->setObjectName(QStringLiteral("OtherCheck(%1)").arg(i));
-        box->setGeometry(twips::toPixelRect({kMargin + (i % 2) * column, kRow * (1 + i / 2) - 60, column - kMargin, 255}));
+        const double left = kMargin + (i % 2) * column;
+        box->setGeometry(twips::toPixelRect({left, kRow * (1 + i / 2) - 60, column - kMargin, 255}));
         connect(box, &QCheckBox::toggled, this, [this, i](bool on) { others_.setChecked(i, on); });
         otherChecks_.push_back(box);
     }

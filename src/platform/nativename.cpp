@@ -51,7 +51,8 @@ QString toStoredText(const QByteArray& bytes)
             escaped += bytes.mid(i, length);
             i += length;
         } else {
-            escaped += '%' + QByteArray::number(static_cast<unsigned char>(bytes[i]), 16).rightJustified(2, '0').toUpper();
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            escaped += '%' + QByteArray::number(byte, 16).rightJustified(2, '0').toUpper();
             ++i;
         }
     }

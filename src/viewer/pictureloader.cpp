@@ -58,7 +58,8 @@ bool decodesQuickly(const QByteArray& path)
         return true; // refused at once
     QImageReader reader(file.get());
     const QSize stored = reader.size();
-    return reader.supportsOption(QImageIOHandler::ScaledSize) || qint64(stored.width()) * stored.height() * 4 <= kQuickBytes;
+    return reader.supportsOption(QImageIOHandler::ScaledSize) ||
+           qint64(stored.width()) * stored.height() * 4 <= kQuickBytes;
 }
 
 QImage decode(const QByteArray& path, QSize target)
