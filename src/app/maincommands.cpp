@@ -56,15 +56,29 @@ void MainWindow::Dir1_Change()
 
 void MainWindow::RestoreDriveFolder()
 {
+    // Choosing the drive takes the folder list through other folders on its
+    // way; only where it ends reaches the settings file.
+    app_.settings().holdWrites(kFolderKeys);
+    if (!restoreStoredFolder())
+        chooseFirstFolder();
+    app_.settings().releaseWrites();
+}
+
+bool MainWindow::restoreStoredFolder()
+{
     SettingsStore& store = app_.settings();
-    if (store.getSetting(kApp, kOption, QStringLiteral("F"), kNoData) != kNoData) {
-        const QString drive = store.getSetting(kApp, kOption, kDrive);
-        const QString folder = store.getSetting(kApp, kOption, kDir);
-        if (driveList->setDrive(drive) && folderList->setNativePath(nativename::fromStoredText(folder)))
-            return;
-    }
-    // The first start opens the optical drive, or the home folder on a
-    // machine without one.
+    if (store.getSetting(kApp, kOption, QStringLiteral("F"), kNoData) == kNoData)
+        return false;
+    const QString drive = store.getSetting(kApp, kOption, kDrive);
+    const QString folder = store.getSetting(kApp, kOption, kDir);
+    return driveList->setDrive(drive) && folderList->setNativePath(nativename::fromStoredText(folder));
+}
+
+// The first start opens the optical drive, or the home folder on a machine
+// without one.
+void MainWindow::chooseFirstFolder()
+{
+    SettingsStore& store = app_.settings();
     const QString optical = FindCdRomDrive(driveList->volumes());
     const QString home = QDir::homePath();
     const bool chosen = optical.isEmpty() ? driveList->setDriveOf(home) && folderList->setPath(home)

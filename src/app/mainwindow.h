@@ -102,6 +102,8 @@ private:
     void connectControls();
     void applyGeometry();
     void RestoreDriveFolder();
+    bool restoreStoredFolder();
+    void chooseFirstFolder();
     bool refuseInStillPictureMode();
     void saveDriveAndFolder();
 

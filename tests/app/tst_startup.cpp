@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
+#include <sys/stat.h>
 
 using testsupport::TestProgram;
 
@@ -24,6 +25,7 @@ struct RecordingProgram {
         : program(std::move(mounts), false)
     {
         testsupport::writeSettings(program.config.path(), stored);
+        storedFile = fileId(program.settingsFile());
         recorder = std::make_unique<testsupport::WriteRecorder>(program.app->settings());
         program.app->start();
     }
@@ -32,6 +34,14 @@ struct RecordingProgram {
         return program.app->settings().getSetting("ZOLT", "Option", key, "(NO DATA)");
     }
     const std::vector<testsupport::WriteRecorder::Write>& writes() const { return recorder->writes; }
+    // Identifies the settings file's content: every rewrite replaces it.
+    static std::pair<quint64, qint64> fileId(const QString& path)
+    {
+        struct stat st {};
+        ::stat(QFile::encodeName(path).constData(), &st);
+        return {st.st_ino, st.st_mtim.tv_nsec};
+    }
+    std::pair<quint64, qint64> storedFile;
     TestProgram program;
     std::unique_ptr<testsupport::WriteRecorder> recorder;
 };
@@ -133,7 +143,7 @@ private slots:
         QCOMPARE(first.setting("F"), QStringLiteral("OK"));
 
         // The user opens folders; a restart opens the last one, by its exact bytes.
-        for (const QByteArray name : {QByteArray("films"), QByteArray("\xff\xfe sjis")}) {
+        for (const QByteArray& name : {QByteArray("films"), QByteArray("\xff\xfe sjis")}) {
             const QByteArray folder = home.nativeRoot() + '/' + name;
             QVERIFY(form.folderList->setNativePath(folder));
             const QString stored = first.setting("Dir");
@@ -195,6 +205,8 @@ private slots:
         QCOMPARE(form.driveList->drive(), music.root());
         QCOMPARE(form.folderList->path(), folder);
         QCOMPARE(run.setting("Dir"), folder);
+        // The folders passed on the way were never written: the file is untouched.
+        QCOMPARE(RecordingProgram::fileId(run.program.settingsFile()), run.storedFile);
     }
 
     void laterStartWithDeletedFolderOrUnmountedDriveFallsBackToTheOpticalDrive_data()
