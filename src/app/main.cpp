@@ -4,6 +4,7 @@
 #include "app/closesignals.h"
 #include "app/commandline.h"
 #include "app/mainwindow.h"
+#include "platform/deferredicons.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -16,7 +17,11 @@ int main(int argc, char* argv[])
         std::fputs(line.text.toLocal8Bit().constData(), line.action == CommandLine::Action::Fail ? stderr : stdout);
         return line.action == CommandLine::Action::Fail ? 2 : 0;
     }
+    // The menu bar belongs to the window's fixed layout, so it stays in the
+    // window even where the desktop offers a global menu.
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication qt(argc, argv);
+    QApplication::setStyle(new DeferredIconStyle(QApplication::style()->name()));
     QApplication::setApplicationName(QStringLiteral("duvaVazorUzevaz"));
     QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
     QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
