@@ -2,14 +2,65 @@
 
 #include "platform/twips.h"
 
+#include <QApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
+#include <QThreadPool>
+#include <QTimer>
 
 QIcon programIcon()
 {
     Q_INIT_RESOURCE(resources); // the icon lives in a static library's resources
     return QIcon(QStringLiteral(":/duvavazoruzevaz.svg"));
+}
+
+namespace {
+
+void setWindowIconInBackground()
+{
+    QThreadPool::globalInstance()->start([] {
+        QList<QImage> images;
+        for (const int side : {16, 24, 32, 48, 64, 128}) {
+            QImageReader reader(QStringLiteral(":/duvavazoruzevaz.svg"));
+            reader.setScaledSize(QSize(side, side));
+            images.append(reader.read());
+        }
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [images] {
+            QIcon icon;
+            for (const QImage& image : images)
+                icon.addPixmap(QPixmap::fromImage(image));
+            QApplication::setWindowIcon(icon);
+        });
+    });
+}
+
+// Runs its task after the window's first paint.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget* window, void (*task)()) : QObject(window), task_(task) { window->installEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, task_);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    void (*task_)();
+};
+
+} // namespace
+
+void setWindowIconAfterFirstPaint(QWidget* window)
+{
+    Q_INIT_RESOURCE(resources);
+    new AfterFirstPaint(window, setWindowIconInBackground);
 }
 
 QString AboutWindow::versionText()

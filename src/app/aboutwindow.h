@@ -25,3 +25,8 @@ public slots:
 
 // The program's icon, drawn from its SVG source.
 QIcon programIcon();
+
+// Once the window has first been drawn, draws the program's icon at the
+// usual window-icon sizes in a worker thread, then makes it every window's
+// icon.
+void setWindowIconAfterFirstPaint(QWidget* window);

@@ -30,8 +30,7 @@ int main(int argc, char* argv[])
     closeWindowOnSignals(&app.mainWindow());
     exitWhenShownIfAsked(&app.mainWindow());
     exitWhenPlayingIfAsked(app);
-    // Drawing the SVG icon is left until the window is up.
-    QTimer::singleShot(0, [] { QApplication::setWindowIcon(programIcon()); });
+    setWindowIconAfterFirstPaint(&app.mainWindow());
     if (!line.target.isEmpty())
         QTimer::singleShot(0, &app, [&app, target = line.target] { app.openFromOutside(target); });
     return qt.exec();
