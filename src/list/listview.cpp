@@ -2,10 +2,34 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyleOptionHeader>
+
+namespace {
+
+// Measures the sections in the face they are drawn in. Qt measures them in
+// bold, for highlighted sections this list never shows, and for a CJK font
+// that opens a second font file before the window can first be drawn.
+class RegularWeightHeader : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override
+    {
+        QStyleOptionHeader option;
+        initStyleOption(&option);
+        option.section = logicalIndex;
+        option.text = model()->headerData(logicalIndex, orientation()).toString();
+        return style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
+    }
+};
+
+} // namespace
 
 ListView::ListView(QWidget* parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("ListView1"));
+    setHeader(new RegularWeightHeader(Qt::Horizontal, this));
     setModel(&model_);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
