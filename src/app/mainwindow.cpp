@@ -69,10 +69,6 @@ void MainWindow::createControls()
     }
 
     driveList = new DriveList(app_.mounts(), client_);
-    // Flat orange, not the style's shaded button.
-    driveList->setStyleSheet(QStringLiteral("QComboBox#Drive1 { background-color: rgb(255, 192, 128); color: black;"
-                                            " border: 1px solid gray; padding-left: 3px; }"
-                                            "QComboBox#Drive1:focus { border: 1px dashed black; }"));
     folderList = new DirList([this](const QString& path) { return driveList->volumeOf(path); }, client_);
     paint(folderList, QPalette::Base, kOrange);
     paint(folderList, QPalette::Text, palette().color(QPalette::ButtonText));

@@ -1,7 +1,14 @@
 #include "search/drivelist.h"
 
 #include <QFileInfo>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <qdrawutil.h>
 #include <algorithm>
+
+namespace {
+const QColor kOrange(255, 192, 128);
+} // namespace
 
 DriveList::DriveList(MountSource source, QWidget* parent)
     : QComboBox(parent), source_(std::move(source))
@@ -72,6 +79,31 @@ void DriveList::reload()
     for (const MountEntry& v : volumes_)
         addItem(v.displayText());
     showCurrent();
+}
+
+void DriveList::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.fillRect(rect(), kOrange);
+    painter.setPen(hasFocus() ? QPen(Qt::black, 1, Qt::DashLine) : QPen(Qt::gray));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+
+    const QRect button = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this)
+                             .adjusted(0, 1, -1, -1);
+    const QBrush face(kOrange.lighter(110));
+    qDrawShadePanel(&painter, button, palette(), option.state & QStyle::State_On, 1, &face);
+    QStyleOption arrow;
+    arrow.initFrom(this);
+    arrow.rect = button.adjusted(3, 3, -3, -3);
+    arrow.palette.setColor(QPalette::ButtonText, Qt::black);
+    painter.drawPrimitive(QStyle::PE_IndicatorArrowDown, arrow);
+
+    const QRect text(4, 0, button.left() - 6, height());
+    painter.setPen(Qt::black);
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(currentText(), Qt::ElideRight, text.width()));
 }
 
 void DriveList::showCurrent()

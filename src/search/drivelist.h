@@ -4,8 +4,8 @@
 
 #include <QComboBox>
 
-// The drive list: the machine's mounted volumes. Its Drive text is the
-// volume's mount path. Change() is raised synchronously inside every
+// The drive list: the machine's mounted volumes, drawn flat in orange. Its
+// Drive text is the volume's mount path. Change() is raised synchronously inside every
 // change of the value, whether the user or the program made it.
 class DriveList : public QComboBox {
     Q_OBJECT
@@ -28,6 +28,7 @@ signals:
 
 protected:
     void showPopup() override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool select(const QString& volume);
