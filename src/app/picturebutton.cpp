@@ -1,5 +1,6 @@
 #include "app/picturebutton.h"
 
+#include <QEnterEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -19,7 +20,15 @@ QPolygonF triangle(double left, double top, double width, double height, bool po
 PictureButton::PictureButton(Face face, QWidget* parent) : QAbstractButton(parent), face_(face)
 {
     setFocusPolicy(Qt::StrongFocus);
-    setCursor(Qt::PointingHandCursor);
+}
+
+void PictureButton::enterEvent(QEnterEvent* event)
+{
+    // The hand is set at the first hover: making the first cursor reads the
+    // cursor theme, which the window's first showing need not wait for.
+    if (!testAttribute(Qt::WA_SetCursor))
+        setCursor(Qt::PointingHandCursor);
+    QAbstractButton::enterEvent(event);
 }
 
 void PictureButton::paintEvent(QPaintEvent*)

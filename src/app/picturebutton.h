@@ -14,6 +14,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
 
 private:
     void paintSymbol(QPainter& painter, const QRectF& area) const;
