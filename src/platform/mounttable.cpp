@@ -60,17 +60,17 @@ QString unescape(const QByteArray& field)
     return QFile::decodeName(out);
 }
 
-QString labelFor(const QString& device)
+// Volume labels by the real path of their device.
+std::map<QString, QString> labelsByDevice()
 {
+    std::map<QString, QString> labels;
     const QDir byLabel(QStringLiteral("/dev/disk/by-label"));
-    const QString canonicalDevice = QFileInfo(device).canonicalFilePath();
-    if (canonicalDevice.isEmpty())
-        return {};
     for (const QFileInfo& link : byLabel.entryInfoList(QDir::System | QDir::Files)) {
-        if (link.canonicalFilePath() == canonicalDevice)
-            return link.fileName().replace(QLatin1String("\\x20"), QLatin1String(" "));
+        const QString device = link.canonicalFilePath();
+        if (!device.isEmpty())
+            labels[device] = link.fileName().replace(QLatin1String("\\x20"), QLatin1String(" "));
     }
-    return {};
+    return labels;
 }
 
 } // namespace
@@ -102,9 +102,13 @@ std::vector<MountEntry> readSystem()
     std::vector<MountEntry> entries = parse(file.readAll());
     // Bind-mounted single files (common in containers) are not volumes.
     std::erase_if(entries, [](const MountEntry& e) { return !QFileInfo(e.mountPath).isDir(); });
+    const std::map<QString, QString> labels = labelsByDevice();
     for (MountEntry& e : entries) {
-        if (e.device.startsWith(QLatin1String("/dev/")))
-            e.label = labelFor(e.device);
+        if (!e.device.startsWith(QLatin1String("/dev/")))
+            continue;
+        const auto found = labels.find(QFileInfo(e.device).canonicalFilePath());
+        if (found != labels.end())
+            e.label = found->second;
     }
     return entries;
 }
