@@ -47,6 +47,11 @@ private slots:
         // The client area is 226 × 478 pixels below the menu bar.
         QCOMPARE(window.width(), 226);
         QVERIFY2(window.height() > 478 + 10 && window.height() < 478 + 40, qPrintable(QString::number(window.height())));
+        // The icon follows once the window has been drawn.
+        QVERIFY(QTest::qWaitFor([&] {
+            return run(QStringLiteral("xprop"), {QStringLiteral("-id"), main, QStringLiteral("_NET_WM_ICON")})
+                .contains(QStringLiteral("Icon (16 x 16)"));
+        }, 5000));
         // SIGTERM is a close request: the mode is stored and the program ends.
         ::kill(pid_t(program.process().processId()), SIGTERM);
         QVERIFY(program.waitForExit());

@@ -1,8 +1,11 @@
+#include "platform/deferredicons.h"
 #include "platform/mounttable.h"
 #include "platform/nativename.h"
 #include "platform/twips.h"
 
+#include <QStyleFactory>
 #include <QTest>
+#include <memory>
 
 class PlatformTest : public QObject {
     Q_OBJECT
@@ -33,6 +36,18 @@ private slots:
         QCOMPARE(twips::toPixels(7170), 478);
         QCOMPARE(twips::fromPixels(226), 3390.0);
         QCOMPARE(twips::toPixelRect({240, -120, 2895, 615}), QRect(16, -8, 193, 41));
+    }
+
+    void deferredIconsAreTheStylesOwnWhenDrawn()
+    {
+        DeferredIconStyle deferred(QStringLiteral("Fusion"));
+        const std::unique_ptr<QStyle> plain(QStyleFactory::create(QStringLiteral("Fusion")));
+        for (const auto icon : {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton,
+                                QStyle::SP_MessageBoxWarning}) {
+            const QImage expected = plain->standardIcon(icon).pixmap(16).toImage();
+            QVERIFY(!expected.isNull());
+            QCOMPARE(deferred.standardIcon(icon).pixmap(16).toImage(), expected);
+        }
     }
 
     void mountTableLeavesOutPseudoFileSystemsAndSorts()
@@ -68,5 +83,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(PlatformTest)
+QTEST_MAIN(PlatformTest)
 #include "tst_platform.moc"

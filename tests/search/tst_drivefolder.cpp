@@ -20,6 +20,21 @@ private slots:
         QCOMPARE(FindCdRomDrive({{"/", "/dev/sda1", "ext4", {}}}), QString());
     }
 
+    void driveListShowsTheDriveAndLabelFlatInOrange()
+    {
+        DriveList list([] { return std::vector<MountEntry>{{"/", "/dev/sda1", "ext4", "SYSTEM"}}; });
+        list.resize(193, 20);
+        QVERIFY(list.setDrive(QStringLiteral("/")));
+        QCOMPARE(list.currentText(), QStringLiteral("/ [SYSTEM]"));
+        const QImage face = list.grab().toImage();
+        QCOMPARE(face.pixelColor(face.width() / 2, face.height() / 2), QColor(255, 192, 128));
+        int textPixels = 0;
+        for (int x = 2; x < face.width() / 2; ++x)
+            for (int y = 2; y < face.height() - 2; ++y)
+                textPixels += face.pixelColor(x, y).lightness() < 100;
+        QVERIFY2(textPixels > 20, qPrintable(QString::number(textPixels)));
+    }
+
     void openingAFolderWritesDriveThenDir()
     {
         TempTree tree;
