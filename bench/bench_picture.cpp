@@ -147,7 +147,7 @@ int main(int argc, char* argv[])
         window.image().repaint();
         steps.push_back(clock.nsecsElapsed() / 1e6);
         if (i == 10)
-            rssAfter10 = selfStatusKb("VmRSS");
+            rssAfter10 = statusKb("VmRSS");
     }
     std::printf("step to a picture read ahead (6000x4000, median of 99): %.1f ms\n", median(steps));
     std::vector<double> toggles;
@@ -163,6 +163,6 @@ int main(int argc, char* argv[])
     std::printf("full screen on or off to the 6000x4000 picture painted at its new size (median of 10): %.1f ms\n",
                 median(toggles));
     std::printf("resident memory stepping through 100 photos: %ld MiB after 10, %ld MiB after 100\n", rssAfter10 / 1024,
-                selfStatusKb("VmRSS") / 1024);
+                statusKb("VmRSS") / 1024);
     return 0;
 }

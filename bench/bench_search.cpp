@@ -65,7 +65,7 @@ int main(int argc, char* argv[])
     long rows = 0, found = 0, rssPerRow = 0;
     for (int run = 0; run < 5; ++run) {
         list.clearRows();
-        const long before = selfStatusKb("VmRSS");
+        const long before = statusKb("VmRSS");
         QElapsedTimer clock;
         clock.start();
         sinceEvents.start();
@@ -75,7 +75,7 @@ int main(int argc, char* argv[])
         walks.push_back(clock.nsecsElapsed() / 1e6);
         rows = list.count();
         if (run == 0)
-            rssPerRow = (selfStatusKb("VmRSS") - before) * 1024 / std::max(1L, rows);
+            rssPerRow = (statusKb("VmRSS") - before) * 1024 / std::max(1L, rows);
         const auto [ms, lines] = timeFind(root);
         finds.push_back(ms);
         found = lines;

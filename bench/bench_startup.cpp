@@ -1,12 +1,13 @@
 // Start-up time and idle memory of the program beside a bare Qt program.
 // Run under an X display (scripts/bench.sh starts one).
+#include "benchsupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -31,12 +32,6 @@ double startMs(const char* program, const QTemporaryDir& config, const QStringLi
     p.start(program, arguments);
     p.waitForFinished(20000);
     return clock.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 double medianStartMs(const char* program, int runs, const QStringList& arguments = {},
@@ -73,13 +68,7 @@ long idlePeakKb(const char* program, const QStringList& arguments = {})
     p.start(program, arguments);
     p.waitForStarted();
     QThread::msleep(2500);
-    QFile status(QStringLiteral("/proc/%1/status").arg(p.processId()));
-    long kb = -1;
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith("VmHWM:"))
-                kb = line.mid(6).trimmed().split(' ').first().toLong();
-    }
+    const long kb = statusKb("VmHWM", p.processId());
     p.kill();
     p.waitForFinished();
     return kb;

@@ -5,7 +5,7 @@
 
 // Small helpers the benchmarks share.
 double median(std::vector<double> values);
-// A field of /proc/self/status in KiB ("VmRSS", "VmHWM").
-long selfStatusKb(const char* field);
+// A field of /proc/<pid>/status in KiB ("VmRSS", "VmHWM"); 0 for this process.
+long statusKb(const char* field, long long pid = 0);
 // Processes events until done() holds or the time is up.
 void waitUntil(const std::function<bool()>& done, int milliseconds);
