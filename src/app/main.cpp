@@ -21,7 +21,7 @@ int main(int argc, char* argv[])
     // window even where the desktop offers a global menu.
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication qt(argc, argv);
-    QApplication::setStyle(new DeferredIconStyle(QApplication::style()->name()));
+    QApplication::setStyle(new DeferredIconStyle);
     QApplication::setApplicationName(QStringLiteral("duvaVazorUzevaz"));
     QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
     QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));

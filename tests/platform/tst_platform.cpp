@@ -40,8 +40,8 @@ private slots:
 
     void deferredIconsAreTheStylesOwnWhenDrawn()
     {
-        DeferredIconStyle deferred(QStringLiteral("Fusion"));
-        const std::unique_ptr<QStyle> plain(QStyleFactory::create(QStringLiteral("Fusion")));
+        DeferredIconStyle deferred;
+        const std::unique_ptr<QStyle> plain(QStyleFactory::create(deferred.baseStyle()->name()));
         for (const auto icon : {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton,
                                 QStyle::SP_MessageBoxWarning}) {
             const QImage expected = plain->standardIcon(icon).pixmap(16).toImage();
