@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QOpenGLWidget>
 #include <QRadioButton>
 #include <QScreen>
@@ -44,7 +45,8 @@ double searchUntil(Application& app, const QByteArray& root, const std::function
 int main(int argc, char* argv[])
 {
     QApplication qt(argc, argv);
-    const QString fixtures = qt.arguments().value(1);
+    // Absolute: the program moves the working folder when it starts.
+    const QString fixtures = QFileInfo(qt.arguments().value(1)).absoluteFilePath();
     const QByteArray root = benchTree();
     // Real files first in the tree, so the search has something to present.
     QFile::copy(fixtures + "/clip.mpg", QString::fromUtf8(root + "/0 first.mpg"));
