@@ -78,11 +78,8 @@ private slots:
         QVERIFY(QFile::copy(testsupport::fixture("short.wave"), tree.path("a.wave")));
         QVERIFY(QFile::copy(testsupport::fixture("short.wave"), tree.path("b.wave")));
         ProgramProcess program;
-        program.prepare(tree.root(), QStringLiteral("OP1"));
-        QVERIFY(program.start());
-        const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
+        const QString main = program.startSearch(tree.root(), QStringLiteral("OP1"));
         QVERIFY(!main.isEmpty());
-        type(main, QStringLiteral("ctrl+f"));
         const QString video = program.waitForWindow(QStringLiteral("a.wave"));
         QVERIFY(!video.isEmpty());
         QCOMPARE(program.outerGeometry(video).topLeft(), QPoint(program.outerGeometry(main).right() + 1, 0));
@@ -95,10 +92,8 @@ private slots:
         testsupport::TempTree tree;
         QVERIFY(QFile::copy(testsupport::fixture("long.mpg"), tree.path("a.mpg")));
         ProgramProcess program;
-        program.prepare(tree.root(), QStringLiteral("OP1"));
-        QVERIFY(program.start());
-        const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
-        type(main, QStringLiteral("ctrl+f"));
+        const QString main = program.startSearch(tree.root(), QStringLiteral("OP1"));
+        QVERIFY(!main.isEmpty());
         const QString video = program.waitForWindow(QStringLiteral("a.mpg"));
         QVERIFY(!video.isEmpty());
         const QMargins frame = frameOf(program, video);
@@ -196,11 +191,8 @@ private slots:
         QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("a.jpg")));
         QVERIFY(QFile::copy(testsupport::fixture("square.gif"), tree.path("b.gif")));
         ProgramProcess program;
-        program.prepare(tree.root(), QStringLiteral("OP2"));
-        QVERIFY(program.start());
-        const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
+        const QString main = program.startSearch(tree.root(), QStringLiteral("OP2"));
         QVERIFY(!main.isEmpty());
-        type(main, QStringLiteral("ctrl+f"));
         const QString pictures = program.waitForWindow(QStringLiteral("a.jpg"));
         QVERIFY(!pictures.isEmpty());
         // Right of the main window, down to the screen's bottom edge and no further.

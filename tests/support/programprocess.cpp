@@ -46,6 +46,17 @@ void ProgramProcess::prepare(const QString& folder, const QString& mode)
                                    {"Option", "OP", mode}});
 }
 
+QString ProgramProcess::startSearch(const QString& folder, const QString& mode)
+{
+    prepare(folder, mode);
+    if (!start())
+        return {};
+    const QString main = waitForWindow(QStringLiteral("DuvavazorUzevaz"));
+    if (!main.isEmpty())
+        type(main, QStringLiteral("ctrl+f"));
+    return main;
+}
+
 long ProgramProcess::residentKb()
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(process_.processId()));

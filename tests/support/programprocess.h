@@ -14,6 +14,9 @@ public:
     // Settings that open the folder, in the given mode ("OP1" or "OP2").
     void prepare(const QString& folder, const QString& mode);
     bool start(const QString& workingFolder = QString(), const QStringList& arguments = {});
+    // Prepares the folder and mode, starts, and searches with Ctrl+F from
+    // the main window; its X window id, or an empty text if it never came.
+    QString startSearch(const QString& folder, const QString& mode);
     // Resident memory now, in KiB.
     long residentKb();
     // Processor time used so far, in seconds.
