@@ -10,10 +10,14 @@
 #include <QThreadPool>
 #include <QTimer>
 
+namespace {
+const QString kIconSource = QStringLiteral(":/duvavazoruzevaz.svg");
+} // namespace
+
 QIcon programIcon()
 {
     Q_INIT_RESOURCE(resources); // the icon lives in a static library's resources
-    return QIcon(QStringLiteral(":/duvavazoruzevaz.svg"));
+    return QIcon(kIconSource);
 }
 
 namespace {
@@ -23,7 +27,7 @@ void setWindowIconInBackground()
     QThreadPool::globalInstance()->start([] {
         QList<QImage> images;
         for (const int side : {16, 24, 32, 48, 64, 128}) {
-            QImageReader reader(QStringLiteral(":/duvavazoruzevaz.svg"));
+            QImageReader reader(kIconSource);
             reader.setScaledSize(QSize(side, side));
             images.append(reader.read());
         }
