@@ -208,6 +208,9 @@ void MpvEngine::deliverEndOfStream()
 
 bool MpvEngine::open(const QByteArray& path, QString* error, double timeoutSeconds)
 {
+    // Settle what happened before this open: an end drained now belongs to
+    // the clip that ended, and is dropped once this open has begun.
+    drainEvents();
     ++openCount_;
     // Only regular files: libmpv would read a folder as a playlist, and a
     // pipe or a device would block the open.
@@ -217,7 +220,6 @@ bool MpvEngine::open(const QByteArray& path, QString* error, double timeoutSecon
             *error = QStringLiteral("not a media file");
         return false;
     }
-    drainEvents(); // settle what happened before this open
     openState_ = OpenState::Waiting;
     pendingSeek_.reset();
     duration_.reset();
