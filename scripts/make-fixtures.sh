@@ -39,6 +39,8 @@ ff -f lavfi -i "$tone:duration=1" -c:a flac sound.flac
 ff -f lavfi -i "$tone:duration=1" -c:a libvorbis sound.ogg
 ff -f lavfi -i "$tone:duration=1" -c:a libopus sound.opus
 ff -f lavfi -i "$tone:duration=1" -c:a aac sound.m4a
+# Opens, then fails: a valid header followed by garbage.
+{ head -c 4000 clip.avi; printf 'garbage\n%.0s' {1..7500}; } > broken.avi
 printf 'this is not media\n' > notes.mpg
 : > empty.mp3
 

@@ -64,7 +64,7 @@ void Application::createSearch()
         [&main] { return main.isVideoMode(); },
         [this] {
             transport_->videoWindow().show();
-            transport_->PlaySelected();
+            transport_->playSelectedOrPassOn(Transport::Direction::Forward);
         },
         [this, &main] {
             pictureWindow().show();

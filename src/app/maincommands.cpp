@@ -204,7 +204,7 @@ void MainWindow::Timer1_Timer()
 void MainWindow::ListView1_Click()
 {
     if (isVideoMode())
-        app_.transport().PlaySelected();
+        app_.transport().playSelectedOrPassOn(Transport::Direction::Forward);
     else
         app_.ShowSelectedPicture();
 }
@@ -264,14 +264,14 @@ void MainWindow::mnuNext_Click()
 {
     app_.transport().videoWindow().player().Play();
     SelectNextRow(*fileList);
-    app_.transport().PlaySelected();
+    app_.transport().playSelectedOrPassOn(Transport::Direction::Forward);
 }
 
 void MainWindow::mnuNextBack_Click()
 {
     app_.transport().videoWindow().player().Play();
     SelectPreviousRow(*fileList);
-    app_.transport().PlaySelected();
+    app_.transport().playSelectedOrPassOn(Transport::Direction::Backward);
 }
 
 void MainWindow::mnuOption_Click()

@@ -102,6 +102,11 @@ bool MediaPlayer::ensureEngine()
         replacePictureWithSurface();
     engine_->setVolume(mpvVolume(volume_));
     connect(engine_.get(), &MpvEngine::endOfStream, this, &MediaPlayer::playNextEntry);
+    connect(engine_.get(), &MpvEngine::failed, this, &MediaPlayer::passOverFailedEntry);
+    connect(engine_.get(), &MpvEngine::lateOpened, this, [this] {
+        updateSeekBar();
+        emit LateOpened();
+    });
     if (surface_)
         surface_->setEngine(engine_.get());
     return true;
@@ -132,7 +137,7 @@ bool MediaPlayer::openNextEntry(QString* error)
     // Entries that cannot be played are passed over.
     while (next_ < entries_.size()) {
         playing_ = entries_[next_++];
-        if (engine_->open(playing_, error)) {
+        if (engine_->open(playing_, error, openWait_) != MpvEngine::OpenResult::Refused) {
             updateSeekBar();
             return true;
         }
@@ -146,6 +151,22 @@ void MediaPlayer::playNextEntry()
     // The stream ends after the last entry that played.
     if (!openNextEntry(nullptr))
         emit EndOfStream();
+}
+
+void MediaPlayer::passOverFailedEntry()
+{
+    if (!openNextEntry(nullptr))
+        emit PlaybackFailed();
+}
+
+bool MediaPlayer::hasClip() const
+{
+    return engine_ && (engine_->isLoaded() || engine_->isOpening());
+}
+
+bool MediaPlayer::isOpening() const
+{
+    return engine_ && engine_->isOpening();
 }
 
 double MediaPlayer::Duration() const

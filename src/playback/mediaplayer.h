@@ -1,11 +1,12 @@
 #pragma once
 
+#include "playback/mpvengine.h"
+
 #include <QByteArray>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
 
-class MpvEngine;
 class QLabel;
 class QSlider;
 class VideoSurface;
@@ -21,10 +22,18 @@ public:
     ~MediaPlayer() override;
 
     // FileName: opens the file and starts it, replacing the current clip.
-    // Returns once the file plays or was refused. A .ram plays its entries
+    // Returns once the file plays or was refused, or when it is still
+    // opening after a moment: then it plays once it has opened
+    // (LateOpened), or PlaybackFailed follows. A .ram plays its entries
     // one after another, passing over those that cannot be played; it is
     // refused when none can.
     bool setFileName(const QByteArray& path, QString* error = nullptr);
+    // How long FileName waits for the player to open a file before it
+    // returns with the file still opening.
+    void setOpenWait(double seconds) { openWait_ = seconds; }
+    // A clip is loaded, or still opening.
+    bool hasClip() const;
+    bool isOpening() const;
     QByteArray fileName() const { return fileName_; }
     // The file playing now: the clip, or the .ram's current entry.
     QByteArray playingEntry() const { return playing_; }
@@ -58,10 +67,15 @@ public:
 signals:
     // The clip played to its natural end.
     void EndOfStream();
+    // The clip ended in an error, or could not be opened after all.
+    void PlaybackFailed();
+    // A file still opening when FileName returned has opened and plays.
+    void LateOpened();
 
 private:
     bool openNextEntry(QString* error);
     void playNextEntry();
+    void passOverFailedEntry();
     void replacePictureWithSurface();
     void togglePause();
     void updateSeekBar();
@@ -82,4 +96,5 @@ private:
     QByteArray playing_;
     int volume_ = -600;
     bool engineFailed_ = false;
+    double openWait_ = MpvEngine::kOpenWaitSeconds;
 };

@@ -9,7 +9,9 @@
 
 namespace {
 // Observed properties, by their reply ids.
-enum : uint64_t { kTimePos = 1, kDuration, kPause, kDurationQuery };
+enum : uint64_t { kTimePos = 1, kDuration, kPause };
+// The duration asked for when a clip loads, tagged with the open it belongs to.
+constexpr uint64_t kDurationQuery = uint64_t(1) << 40;
 } // namespace
 
 std::unique_ptr<MpvEngine> MpvEngine::create()
@@ -162,63 +164,83 @@ void MpvEngine::handleEvent(const mpv_event& event)
         if (openState_ == OpenState::Started) {
             openState_ = OpenState::Opened;
             // Its answer says whether the clip has a duration at all.
-            api_.get_property_async(handle_, kDurationQuery, "duration", MPV_FORMAT_DOUBLE);
+            api_.get_property_async(handle_, kDurationQuery + openCount_, "duration", MPV_FORMAT_DOUBLE);
         }
         break;
     case MPV_EVENT_GET_PROPERTY_REPLY:
-        if (event.reply_userdata == kDurationQuery) {
+        if (event.reply_userdata == kDurationQuery + openCount_) {
             const auto* property = static_cast<const mpv_event_property*>(event.data);
             if (event.error >= 0 && property->format == MPV_FORMAT_DOUBLE && property->data)
                 duration_ = *static_cast<const double*>(property->data);
             durationSettled_ = true;
+            settleLateOpen();
         }
         break;
-    case MPV_EVENT_END_FILE: {
-        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-        // The clip being replaced reports its end before the new one starts.
-        if (openState_ == OpenState::Waiting)
-            break;
-        if (openState_ == OpenState::Started) {
-            openState_ = OpenState::Refused;
-            openError_ = QString::fromUtf8(api_.error_string(end->error));
-            loaded_ = false;
-            break;
-        }
-        loaded_ = false;
-        pendingSeek_.reset();
-        if (end->reason == MPV_END_FILE_REASON_EOF)
-            deliverEndOfStream();
+    case MPV_EVENT_END_FILE:
+        handleEndFile(*static_cast<const mpv_event_end_file*>(event.data));
         break;
-    }
     default:
         break;
     }
 }
 
-void MpvEngine::deliverEndOfStream()
+void MpvEngine::handleEndFile(const mpv_event_end_file& end)
 {
-    // Delivered once the command now running has finished, and only if no
-    // other clip has been opened since this one ended.
+    // The clip being replaced reports its end before the new one starts.
+    if (openState_ == OpenState::Waiting)
+        return;
+    loaded_ = false;
+    pendingSeek_.reset();
+    if (openState_ == OpenState::Started) {
+        if (late_) {
+            openState_ = OpenState::Idle;
+            late_ = false;
+            deliver(&MpvEngine::failed);
+            return;
+        }
+        openState_ = OpenState::Refused;
+        openError_ = QString::fromUtf8(api_.error_string(end.error));
+        return;
+    }
+    if (end.reason == MPV_END_FILE_REASON_EOF)
+        deliver(&MpvEngine::endOfStream);
+    else if (end.reason == MPV_END_FILE_REASON_ERROR)
+        deliver(&MpvEngine::failed);
+}
+
+void MpvEngine::settleLateOpen()
+{
+    if (!late_ || openState_ != OpenState::Opened)
+        return;
+    openState_ = OpenState::Idle;
+    late_ = false;
+    deliver(&MpvEngine::lateOpened);
+}
+
+void MpvEngine::deliver(void (MpvEngine::*signal)())
+{
     const quint64 clip = openCount_;
-    QMetaObject::invokeMethod(this, [this, clip] {
+    QMetaObject::invokeMethod(this, [this, clip, signal] {
         if (clip == openCount_)
-            emit endOfStream();
+            emit(this->*signal)();
     }, Qt::QueuedConnection);
 }
 
-bool MpvEngine::open(const QByteArray& path, QString* error, double timeoutSeconds)
+MpvEngine::OpenResult MpvEngine::open(const QByteArray& path, QString* error, double timeoutSeconds)
 {
     // Settle what happened before this open: an end drained now belongs to
     // the clip that ended, and is dropped once this open has begun.
     drainEvents();
     ++openCount_;
+    late_ = false;
+    openState_ = OpenState::Idle;
     // Only regular files: libmpv would read a folder as a playlist, and a
     // pipe or a device would block the open.
     struct stat st;
     if (::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
         if (error)
             *error = QStringLiteral("not a media file");
-        return false;
+        return OpenResult::Refused;
     }
     openState_ = OpenState::Waiting;
     pendingSeek_.reset();
@@ -229,15 +251,19 @@ bool MpvEngine::open(const QByteArray& path, QString* error, double timeoutSecon
     api_.command(handle_, args);
     setPause(false);
     waitForOpen(timeoutSeconds);
-    const bool opened = openState_ == OpenState::Opened;
-    if (!opened && error)
-        *error = openState_ == OpenState::Refused ? openError_ : QStringLiteral("timed out");
-    if (!opened && openState_ != OpenState::Refused) {
-        const char* args[] = {"stop", nullptr};
-        api_.command(handle_, args);
+    switch (openState_) {
+    case OpenState::Opened:
+        openState_ = OpenState::Idle;
+        return OpenResult::Opened;
+    case OpenState::Refused:
+        openState_ = OpenState::Idle;
+        if (error)
+            *error = openError_;
+        return OpenResult::Refused;
+    default:
+        late_ = true;
+        return OpenResult::Pending;
     }
-    openState_ = OpenState::Idle;
-    return opened;
 }
 
 void MpvEngine::waitForOpen(double timeoutSeconds)

@@ -12,6 +12,7 @@ struct MpvApi;
 struct mpv_handle;
 struct mpv_render_context;
 struct mpv_event;
+struct mpv_event_end_file;
 
 // Owns one libmpv player and knows no widgets. Everything runs on the UI
 // thread: libmpv's wakeups only queue a call here, and drainEvents() is the
@@ -28,11 +29,19 @@ public:
     static std::unique_ptr<MpvEngine> create();
     ~MpvEngine() override;
 
+    enum class OpenResult { Opened, Refused, Pending };
     // Opens the file, replacing the current clip, and waits at most
-    // timeoutSeconds until it plays or is refused. False for a refused
-    // file, with the reason.
-    bool open(const QByteArray& path, QString* error, double timeoutSeconds = 5.0);
+    // timeoutSeconds until it plays or is refused (with the reason). A file
+    // still opening then is Pending: it plays when it has opened (reported
+    // by lateOpened) or is reported as failed.
+    OpenResult open(const QByteArray& path, QString* error, double timeoutSeconds = kOpenWaitSeconds);
     bool isLoaded() const { return loaded_; }
+    bool isOpening() const { return late_; }
+
+    // Long enough for every ordinary open (a few milliseconds, the first on
+    // a new player about 0.1 s), short enough that the window never seems
+    // stuck behind a file that takes seconds to open.
+    static constexpr double kOpenWaitSeconds = 0.3;
 
     double duration() const;
     double position() const;
@@ -61,6 +70,11 @@ public:
 signals:
     // The clip opened last played to its natural end.
     void endOfStream();
+    // The clip opened last ended in an error after it had loaded, or an
+    // open that was still pending was refused.
+    void failed();
+    // An open that was still pending has loaded; its duration is known.
+    void lateOpened();
 
 private:
     MpvEngine(const MpvApi& api, mpv_handle* handle);
@@ -68,7 +82,11 @@ private:
     void handleEvent(const mpv_event& event);
     void handlePropertyChange(const mpv_event& event);
     void waitForOpen(double timeoutSeconds);
-    void deliverEndOfStream();
+    void handleEndFile(const mpv_event_end_file& end);
+    void settleLateOpen();
+    // Emits the signal once the command now running has finished, and only
+    // if no other clip has been opened meanwhile.
+    void deliver(void (MpvEngine::*signal)());
     void setPause(bool on);
     void serveFrameRequests();
     static void onWakeup(void* engine);
@@ -83,6 +101,7 @@ private:
 
     enum class OpenState { Idle, Waiting, Started, Opened, Refused };
     OpenState openState_ = OpenState::Idle;
+    bool late_ = false; // the open is no longer awaited
     QString openError_;
     bool loaded_ = false;
     std::optional<double> pendingSeek_;

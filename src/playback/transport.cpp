@@ -22,6 +22,8 @@ VideoWindow& Transport::videoWindow()
         window_ = new VideoWindow();
         window_->Form_Load(hooks_.mainOuterWidth);
         connect(&window_->player(), &MediaPlayer::EndOfStream, this, &Transport::EndOfStream);
+        connect(&window_->player(), &MediaPlayer::PlaybackFailed, this, &Transport::passOnAfterFailure);
+        connect(&window_->player(), &MediaPlayer::LateOpened, this, &Transport::placeForScan);
         connect(window_, &ToolWindow::focusMainWindow, this, [this] { hooks_.focusMainWindow(); });
     }
     return *window_;
@@ -56,11 +58,43 @@ void Transport::preparePlayer()
 
 void Transport::EndOfStream()
 {
-    for (int tries = list_.count(); tries > 0; --tries) {
-        SelectNextRow(list_);
+    failuresInARow_ = 0;
+    SelectNextRow(list_);
+    playOrPassOn(Direction::Forward);
+}
+
+void Transport::passOnAfterFailure()
+{
+    if (++failuresInARow_ >= list_.count())
+        return clearCaption();
+    step(direction_);
+    playOrPassOn(direction_);
+}
+
+bool Transport::playSelectedOrPassOn(Direction direction)
+{
+    failuresInARow_ = 0;
+    return playOrPassOn(direction);
+}
+
+bool Transport::playOrPassOn(Direction direction)
+{
+    direction_ = direction;
+    for (int tried = 1;; ++tried) {
         if (PlaySelected())
-            return;
+            return true;
+        if (tried >= list_.count())
+            return false;
+        step(direction);
     }
+}
+
+void Transport::step(Direction direction)
+{
+    if (direction == Direction::Forward)
+        SelectNextRow(list_);
+    else
+        SelectPreviousRow(list_);
 }
 
 bool Transport::PlaySelected()
@@ -76,20 +110,38 @@ bool Transport::PlaySelected()
     const bool opened = player.setFileName(list_.fullPath(row));
     if (opened) {
         window.setWindowTitle(list_.rowText(row));
-        // Rewinding carries on from the clip's end. One timer step before
-        // it: a clip put exactly at its end would end at once and hand over
-        // to the next row instead.
-        const bool placed = scanMode_ != ScanMode::Rewind ||
-                            player.setCurrentPosition(std::max(0.0, player.Duration() - 1.0));
-        if (placed)
-            player.Play();
+        placeForScan();
+    } else if (!player.hasClip()) {
+        clearCaption(); // the caption never names a clip that is gone
     }
     list_.setFocus();
     return opened;
 }
 
+void Transport::placeForScan()
+{
+    if (!window_)
+        return;
+    MediaPlayer& player = window_->player();
+    // Rewinding carries on from the clip's end. One timer step before it:
+    // a clip put exactly at its end would end at once and hand over to the
+    // next row instead.
+    const bool placed = scanMode_ != ScanMode::Rewind ||
+                        player.setCurrentPosition(std::max(0.0, player.Duration() - 1.0));
+    if (placed)
+        player.Play();
+}
+
+void Transport::clearCaption()
+{
+    if (window_)
+        window_->setWindowTitle(VideoWindow::kCaption);
+}
+
 void Transport::ScanStep()
 {
+    if (window_ && window_->player().isOpening())
+        return; // nothing to move through yet
     if (scanMode_ == ScanMode::FastForward) {
         if (window_)
             window_->player().setCurrentPosition(window_->player().CurrentPosition() + 1);
@@ -97,7 +149,7 @@ void Transport::ScanStep()
         const bool stepped = window_ && window_->player().setCurrentPosition(window_->player().CurrentPosition() - 1);
         if (!stepped) {
             SelectPreviousRow(list_);
-            PlaySelected();
+            playSelectedOrPassOn(Direction::Backward);
         }
     }
 }

@@ -44,6 +44,11 @@ public:
     // Plays the list's selected row in the video window; stops silently
     // at the first failure, with the list focused. True when it plays.
     bool PlaySelected();
+    enum class Direction { Forward, Backward };
+    // Plays the selected row; a row that cannot be played passes on, in
+    // the direction given, to the next row that plays (once round the list
+    // at most), so the endless loop never stops at a broken file.
+    bool playSelectedOrPassOn(Direction direction);
     // One tick of the scan timer: one second forward while fast
     // forwarding, one second back while rewinding (past the start: the
     // previous row, from its end).
@@ -57,6 +62,15 @@ private:
     // The endless loop: the next row, and play it; rows that cannot be
     // played are passed over, once round the list at most.
     void EndOfStream();
+    // A clip that failed while playing, or could not be opened after all,
+    // passes on like a refused row; after a whole round of such failures
+    // in a row the loop rests.
+    void passOnAfterFailure();
+    // A clip that opened late starts from its end while rewinding.
+    void placeForScan();
+    bool playOrPassOn(Direction direction);
+    void step(Direction direction);
+    void clearCaption();
 
     ListView& list_;
     Hooks hooks_;
@@ -64,4 +78,6 @@ private:
     ScanMode scanMode_ = ScanMode::Normal;
     int screenSize_ = 0;
     bool preparing_ = false;
+    Direction direction_ = Direction::Forward;
+    int failuresInARow_ = 0;
 };

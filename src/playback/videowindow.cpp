@@ -9,7 +9,7 @@ VideoWindow::VideoWindow(QWidget* parent)
 {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("_"));
+    setWindowTitle(kCaption);
     allowFullScreen();
     // The system colour of active window borders.
     setAutoFillBackground(true);

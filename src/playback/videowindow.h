@@ -12,6 +12,8 @@ class VideoWindow : public ToolWindow {
     Q_OBJECT
 public:
     explicit VideoWindow(QWidget* parent = nullptr);
+    // The caption while no clip is loaded.
+    static inline const QString kCaption = QStringLiteral("_");
 
     MediaPlayer& player() { return *player_; }
 
