@@ -2,8 +2,6 @@
 
 #include "viewer/pictureloader.h"
 
-#include <QCoreApplication>
-#include <QThreadPool>
 #include <sys/stat.h>
 
 PictureCache::PictureCache(TargetSize targetSize, int capacity)
@@ -19,8 +17,7 @@ void PictureCache::retarget(TargetSize targetSize)
 
 PictureCache::~PictureCache()
 {
-    for (Entry& e : entries_)
-        e.picture.wait();
+    readers_.waitForDone();
 }
 
 std::optional<PictureCache::Stamp> PictureCache::stampOf(const QByteArray& path)
@@ -85,14 +82,14 @@ void PictureCache::readAhead(const QByteArray& path, std::function<void()> done)
     const std::optional<Stamp> stamp = stampOf(path);
     if (!stamp)
         return;
-    const auto tell = [done] {
+    const auto tell = [this, done] {
         if (done)
-            QMetaObject::invokeMethod(QCoreApplication::instance(), done, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(&doneCalls_, done, Qt::QueuedConnection);
     };
     if (Entry* known = find(path, *stamp)) {
         // Already being read: told once that read is done.
         if (done)
-            QThreadPool::globalInstance()->start([picture = known->picture, tell] {
+            readers_.start([picture = known->picture, tell] {
                 picture.wait();
                 tell();
             });
@@ -101,7 +98,7 @@ void PictureCache::readAhead(const QByteArray& path, std::function<void()> done)
     auto task = std::make_shared<std::packaged_task<std::optional<Picture>()>>(
         [path, targetSize = targetSize_] { return read(path, targetSize); });
     Entry entry{path, *stamp, target_, task->get_future().share()};
-    QThreadPool::globalInstance()->start([task, tell] {
+    readers_.start([task, tell] {
         (*task)();
         tell();
     });

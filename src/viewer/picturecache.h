@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QObject>
 #include <QSize>
+#include <QThreadPool>
 #include <functional>
 #include <future>
 #include <list>
@@ -31,7 +33,7 @@ public:
     // not a readable picture.
     std::optional<Picture> obtain(const QByteArray& path);
     // Starts reading the picture in the background; done, if given, is
-    // called on the UI thread once it is read.
+    // called on the UI thread once it is read, unless the cache is gone.
     void readAhead(const QByteArray& path, std::function<void()> done = {});
     // Whether the picture is read and waiting in the cache.
     bool isReady(const QByteArray& path);
@@ -58,4 +60,8 @@ private:
     int target_ = 0;
     int capacity_;
     std::list<Entry> entries_; // most recently used first
+    // Calls to done() wait here; they go with it.
+    QObject doneCalls_;
+    // Reads, and their waiters; it ends them before the cache goes.
+    QThreadPool readers_;
 };

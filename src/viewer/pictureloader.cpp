@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <algorithm>
 #include <memory>
 #include <unistd.h>
 
@@ -30,9 +31,55 @@ bool turnsSideways(const QImageReader& reader)
     return reader.transformation() & QImageIOHandler::TransformationRotate90;
 }
 
-bool withinBound(QSize stored)
+bool decodesScaled(const QImageReader& reader)
 {
-    return qint64(stored.width()) * stored.height() * 4 <= kMaxDecodedBytes;
+    // Only the JPEG reader decodes at a reduced size; the others that
+    // accept a scaled size decode whole and scale after.
+    return reader.format() == "jpeg";
+}
+
+qint64 pixels(QSize size)
+{
+    return qint64(size.width()) * size.height();
+}
+
+// Bytes a pixel of the image the reader decodes to.
+qint64 decodedBytesPerPixel(const QImageReader& reader)
+{
+    const QImage::Format format = reader.imageFormat();
+    if (format == QImage::Format_Invalid)
+        return 4;
+    return std::max(1, QImage::toPixelFormat(format).bitsPerPixel() / 8);
+}
+
+// Bytes a pixel of the copy that smooth scaling makes first, for the
+// formats it cannot scale as they are (0: scaled as it is).
+qint64 scalingCopyBytesPerPixel(QImage::Format format)
+{
+    switch (format) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_RGBX64:
+    case QImage::Format_RGBA64_Premultiplied:
+        return 0;
+    case QImage::Format_RGBA64:
+    case QImage::Format_Grayscale16:
+        return 8;
+    default:
+        return 4;
+    }
+}
+
+// Whether decoding stays within kMaxDecodedBytes at its peak: the decoded
+// picture, the copy smooth scaling makes of it, and the scaled result.
+bool withinBound(const QImageReader& reader, QSize stored, QSize target)
+{
+    if (decodesScaled(reader))
+        return pixels(stored) * 4 <= kMaxDecodedBytes;
+    const qint64 decoded = decodedBytesPerPixel(reader);
+    const qint64 copy = scalingCopyBytesPerPixel(reader.imageFormat());
+    const qint64 peak = pixels(stored) * (decoded + copy) + pixels(target) * std::max(decoded, copy);
+    return peak <= kMaxDecodedBytes;
 }
 
 } // namespace
@@ -45,7 +92,7 @@ std::optional<QSize> naturalSize(const QByteArray& path)
     QImageReader reader(file.get());
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
-    if (!stored.isValid() || stored.isEmpty() || !withinBound(stored))
+    if (!stored.isValid() || stored.isEmpty() || !withinBound(reader, stored, QSize(1, 1)))
         return std::nullopt;
     return turnsSideways(reader) ? stored.transposed() : stored;
 }
@@ -57,9 +104,7 @@ bool decodesQuickly(const QByteArray& path)
     if (!file)
         return true; // refused at once
     QImageReader reader(file.get());
-    const QSize stored = reader.size();
-    return reader.supportsOption(QImageIOHandler::ScaledSize) ||
-           qint64(stored.width()) * stored.height() * 4 <= kQuickBytes;
+    return decodesScaled(reader) || pixels(reader.size()) * decodedBytesPerPixel(reader) <= kQuickBytes;
 }
 
 QImage decode(const QByteArray& path, QSize target)
@@ -70,12 +115,10 @@ QImage decode(const QByteArray& path, QSize target)
     QImageReader::setAllocationLimit(int(kMaxDecodedBytes / (1024 * 1024)));
     QImageReader reader(file.get());
     reader.setAutoTransform(true);
-    if (!withinBound(reader.size()))
-        return {};
     const QSize stored = turnsSideways(reader) ? target.transposed() : target;
-    // JPEG decodes straight at the shown size; other formats decode whole
-    // and are scaled down after.
-    if (reader.supportsOption(QImageIOHandler::ScaledSize)) {
+    if (!withinBound(reader, reader.size(), target))
+        return {};
+    if (decodesScaled(reader)) {
         reader.setScaledSize(stored); // the size as stored, before turning
         reader.setQuality(100);       // smooth scaling
         return reader.read();

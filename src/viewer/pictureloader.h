@@ -9,8 +9,10 @@
 // the pixels decoded directly at the size they will be shown.
 namespace pictureloader {
 
-// A picture is decoded whole only up to this size (4 bytes a pixel);
-// larger ones, and files whose header claims more, are refused unread.
+// A picture is decoded only while the memory it takes at its peak (the
+// decoded pixels at their real depth, the copy that smooth scaling makes,
+// the scaled result) stays within this; files whose header claims more
+// are refused unread.
 inline constexpr qint64 kMaxDecodedBytes = qint64(1024) * 1024 * 1024;
 
 // The upright pixel size, or nothing for a file that is not a readable
@@ -18,7 +20,7 @@ inline constexpr qint64 kMaxDecodedBytes = qint64(1024) * 1024 * 1024;
 std::optional<QSize> naturalSize(const QByteArray& path);
 
 // Whether the picture decodes in a moment: straight at its shown size
-// (JPEG), or small. Others are best decoded in the background.
+// (JPEG), or small. Others are decoded in the background.
 bool decodesQuickly(const QByteArray& path);
 
 // Decodes the first frame, upright, scaled to fit within target.

@@ -4,6 +4,7 @@
 #include "playback/videowindow.h"
 #include "support/programprocess.h"
 #include "support/testsupport.h"
+#include "viewer/picturecache.h"
 #include "viewer/picturefit.h"
 #include "viewer/pictureimage.h"
 #include "viewer/pictureloader.h"
@@ -26,6 +27,38 @@ void fill(Application& app, const QList<QByteArray>& names, const QByteArray& fo
 {
     app.mainWindow().pictureModeOption->setChecked(true);
     testsupport::fillRows(app, names, folder);
+}
+
+// A PNG that is only its header: enough for the reader's size and format.
+QByteArray pngHeader(quint32 width, quint32 height, quint8 bitDepth, quint8 colourType)
+{
+    const auto crc32 = [](const QByteArray& bytes) {
+        quint32 crc = 0xffffffff;
+        for (const char byte : bytes) {
+            crc ^= quint8(byte);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+        }
+        return ~crc;
+    };
+    const auto bigEndian = [](quint32 value) {
+        const char bytes[] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+        return QByteArray(bytes, 4);
+    };
+    const auto chunk = [&](const char* type, const QByteArray& data) {
+        const QByteArray typed = QByteArray(type) + data;
+        return bigEndian(data.size()) + typed + bigEndian(crc32(typed));
+    };
+    const char format[] = {char(bitDepth), char(colourType), 0, 0, 0};
+    const QByteArray header = bigEndian(width) + bigEndian(height) + QByteArray(format, 5);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", {}) + chunk("IEND", {});
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 } // namespace
@@ -102,9 +135,6 @@ private slots:
         QCOMPARE(image.geometryTwips().left, double(at.left));
         QCOMPARE(image.geometryTwips().top, double(at.top));
         QVERIFY(program.app->mainWindow().fileList->hasFocus() || !program.app->mainWindow().isActiveWindow());
-        QTest::qWait(100);
-        testsupport::run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
-                                                    QDir::current().filePath(QStringLiteral("picture-window.png"))});
 
         const auto expectSize = [&](int row, double width, double height) {
             program.app->mainWindow().fileList->select(row);
@@ -198,6 +228,54 @@ private slots:
             QVERIFY(program.app->pictureWindow().image().isVisibleTo(&program.app->pictureWindow()));
             QCOMPARE(program.app->pictureWindow().image().geometryTwips().height, row == 2 ? 3500.0 : row == 3 ? 7000.0 : 5250.0);
         }
+    }
+
+    void onlyJpegDecodesOnTheWindowsThread()
+    {
+        // Qt's other readers take a scaled size but decode whole first.
+        testsupport::TempTree tree;
+        writeFile(tree.path("large.png"), pngHeader(4000, 4000, 8, 2));
+        writeFile(tree.path("small.png"), pngHeader(640, 480, 8, 2));
+        QVERIFY(!pictureloader::decodesQuickly(QFile::encodeName(tree.path("large.png"))));
+        QVERIFY(pictureloader::decodesQuickly(QFile::encodeName(tree.path("small.png"))));
+        QVERIFY(pictureloader::decodesQuickly(fixtureFolder() + "landscape.jpg"));
+    }
+
+    void theMemoryBoundCountsTheRealDepthAndTheScalingCopy_data()
+    {
+        QTest::addColumn<quint32>("side");
+        QTest::addColumn<quint8>("bitDepth");
+        QTest::addColumn<quint8>("colourType");
+        QTest::addColumn<bool>("accepted");
+        // Colour type 2 is RGB, 6 RGBA, 0 grey.
+        QTest::newRow("8-bit RGB, 4 bytes a pixel, scaled as it is") << 16000u << quint8(8) << quint8(2) << true;
+        QTest::newRow("8-bit RGB past 1 GiB") << 16500u << quint8(8) << quint8(2) << false;
+        QTest::newRow("16-bit RGBA, 8 bytes and an 8-byte copy") << 8000u << quint8(16) << quint8(6) << true;
+        QTest::newRow("16-bit RGBA past 1 GiB") << 11000u << quint8(16) << quint8(6) << false;
+        QTest::newRow("8-bit grey, 1 byte and a 4-byte copy") << 14000u << quint8(8) << quint8(0) << true;
+        QTest::newRow("8-bit grey past 1 GiB") << 16383u << quint8(8) << quint8(0) << false;
+    }
+
+    void theMemoryBoundCountsTheRealDepthAndTheScalingCopy()
+    {
+        QFETCH(quint32, side);
+        QFETCH(quint8, bitDepth);
+        QFETCH(quint8, colourType);
+        QFETCH(bool, accepted);
+        testsupport::TempTree tree;
+        writeFile(tree.path("p.png"), pngHeader(side, side, bitDepth, colourType));
+        QCOMPARE(pictureloader::naturalSize(QFile::encodeName(tree.path("p.png"))).has_value(), accepted);
+    }
+
+    void aReadEndingAfterTheCacheIsGoneCallsNothing()
+    {
+        bool called = false;
+        {
+            PictureCache cache([](QSize) { return QSize(467, 350); });
+            cache.readAhead(fixtureFolder() + "landscape.jpg", [&called] { called = true; });
+        }
+        QTest::qWait(100);
+        QVERIFY(!called);
     }
 
     void stillPictureModeClosesTheVideoWindow()
