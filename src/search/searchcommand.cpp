@@ -45,6 +45,8 @@ void FileSearch::WalkFolder(const QByteArray& folder)
     // folder: they are held until the walk returns.
     settings_.holdWrites(settingskeys::kFolderKeys);
     ::WalkFolder(folder, context);
-    folderList_.setNativePath(start);
-    settings_.releaseWrites();
+    // A folder searched that has gone (renamed during the walk) stays the
+    // user's choice in the file, never a folder the walk passed.
+    const bool back = folderList_.setNativePath(start);
+    settings_.releaseWrites(back ? SettingsStore::Held::Write : SettingsStore::Held::Drop);
 }

@@ -170,18 +170,20 @@ void SettingsStore::holdWrites(const QStringList& keys)
     heldKeys_ = keys;
 }
 
-void SettingsStore::releaseWrites()
+void SettingsStore::releaseWrites(Held what)
 {
     heldKeys_.clear();
+    const auto held = std::move(held_);
+    held_.clear();
+    if (what == Held::Write) {
+        for (const auto& [where, value] : held)
+            store(where.first, open(where.first), where.second, value);
+    }
     flush();
 }
 
 void SettingsStore::flush()
 {
-    const auto held = std::move(held_);
-    held_.clear();
-    for (const auto& [where, value] : held)
-        store(where.first, open(where.first), where.second, value);
     for (auto& [app, file] : files_)
         sync(app, file);
 }

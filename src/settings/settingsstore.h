@@ -15,8 +15,7 @@ class QSettings;
 //
 // Every write reaches the file before it returns, replacing the file
 // atomically, except writes to the keys being held (the folder during a
-// walk); held writes reach the file at releaseWrites() or flush(), and
-// before any end of the program. Every read sees the file as it is now, so
+// walk), which reach it at releaseWrites() if at all. Every read sees the file as it is now, so
 // a change made by hand or by a second copy of the program is seen at the
 // next read (a cheap check of the file's stamp, no parse per read).
 //
@@ -43,10 +42,15 @@ public:
                      const QString& value);
 
     // While held, writes to these keys ("section/key") stay in memory and
-    // a write that does not change the stored value is skipped.
+    // a write that does not change the stored value is skipped. At the
+    // release they reach the file, or are dropped (the file keeps what it
+    // held before).
     void holdWrites(const QStringList& keys);
-    void releaseWrites();
-    // Writes everything still held to the files.
+    enum class Held { Write, Drop };
+    void releaseWrites(Held what = Held::Write);
+    // Brings the files up to date. Writes still held stay held: the
+    // program ending mid-walk leaves the file with the folder chosen
+    // before the walk, not one the walk passed.
     void flush();
 
     // Sees every write, in order (for tests of write orders).

@@ -127,6 +127,38 @@ private slots:
         QCOMPARE(walk(*program.app, folders.nativePath()), rows);
     }
 
+    void theFileKeepsTheFolderChosenWhenTheProgramEndsOrTheFolderGoesMidWalk()
+    {
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"top/a/x.mp3", "top/b/y.mp3"});
+        DirList& folders = *program.app->mainWindow().folderList;
+        QVERIFY(folders.setPath(tree.path("top")));
+        const auto storedDir = [&] {
+            return QSettings(program.settingsFile(), QSettings::IniFormat).value("Option/Dir").toString();
+        };
+        // The close box while the walk is in "a".
+        QString storedAtTheEnd;
+        auto ending = connect(&folders, &DirList::Change, this, [&] {
+            if (folders.path() == tree.path("top/a")) {
+                program.app->endNow();
+                storedAtTheEnd = storedDir();
+            }
+        });
+        walk(*program.app, folders.nativePath());
+        QVERIFY(program.ended);
+        QCOMPARE(storedAtTheEnd, tree.path("top"));
+        disconnect(ending);
+
+        // The folder searched renamed while the walk is in "a".
+        connect(&folders, &DirList::Change, this, [&] {
+            if (folders.path() == tree.path("top/a"))
+                QVERIFY(QDir(tree.root()).rename("top", "moved"));
+        });
+        walk(*program.app, folders.nativePath());
+        QCOMPARE(storedDir(), tree.path("top"));
+    }
+
     void listingIsInNaturalOrder()
     {
         TestProgram program;

@@ -93,7 +93,14 @@ private slots:
         QCOMPARE(store.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("/b"));
         QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("(NO DATA)"));
         QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("MPFile"), QStringLiteral("avi")), QStringLiteral("0"));
+        store.flush(); // as the program ends: held writes stay out of the file
+        QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("(NO DATA)"));
         store.releaseWrites();
+        QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("/b"));
+
+        store.holdWrites(settingskeys::kFolderKeys);
+        store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("Dir"), QStringLiteral("/c"));
+        store.releaseWrites(SettingsStore::Held::Drop);
         QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("Dir")), QStringLiteral("/b"));
     }
 
