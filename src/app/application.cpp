@@ -14,6 +14,7 @@
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
+#include "search/folderwalk.h"
 #include "search/searchcommand.h"
 #include "search/splashwindow.h"
 #include "search/typefilter.h"
@@ -234,8 +235,12 @@ void Application::openFromOutside(const QByteArray& path)
     // Cleaned as the list builds its paths ("//", "." and ".." gone); Latin-1
     // keeps every byte as it is.
     const QByteArray absolute = QDir::cleanPath(QString::fromLatin1(path)).toLatin1();
+    // Only folders and files of a real file system: not a device, a pipe,
+    // or the kernel's /proc and /sys.
     struct stat st;
-    if (::stat(absolute.constData(), &st) != 0) {
+    const bool found = !path.contains('\0') && ::stat(absolute.constData(), &st) == 0 &&
+                       (S_ISDIR(st.st_mode) || S_ISREG(st.st_mode)) && !isPseudoFileSystem(absolute);
+    if (!found) {
         messagebox::show(&main, QStringLiteral("フォルダまたはファイルが見つかりません。\n%1").arg(nativename::toDisplay(path)));
         return;
     }

@@ -15,7 +15,8 @@ QString usage()
         "  FOLDER     open this folder and search it at once\n"
         "  FILE       open the file's folder, search it, then play or show the file\n"
         "  --help     show this help and exit\n"
-        "  --version  show the version and exit\n");
+        "  --version  show the version and exit\n"
+        "  --         end of the options: a path that starts with \"-\" follows\n");
 }
 
 } // namespace
@@ -23,17 +24,20 @@ QString usage()
 CommandLine parseCommandLine(int argc, char* argv[])
 {
     CommandLine line;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
-        if (argument == "--help" || argument == "-h")
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true; // what follows is a path, even "-x.mpg"
+            continue;
+        }
+        if (!optionsEnded && (argument == "--help" || argument == "-h"))
             return {CommandLine::Action::PrintAndExit, {}, usage()};
-        if (argument == "--version")
+        if (!optionsEnded && argument == "--version")
             return {CommandLine::Action::PrintAndExit, {}, QStringLiteral("duvaVazorUzevaz " PROGRAM_VERSION "\n")};
-        if (argument.startsWith('-') && argument != "-" && argument != "--")
+        if (!optionsEnded && argument.startsWith('-') && argument != "-")
             return {CommandLine::Action::Fail, {},
                     QStringLiteral("unknown option %1\n\n").arg(QString::fromLocal8Bit(argument)) + usage()};
-        if (argument == "--")
-            continue;
         if (!line.target.isEmpty())
             return {CommandLine::Action::Fail, {}, QStringLiteral("only one folder or file, please\n\n") + usage()};
         line.target = argument;

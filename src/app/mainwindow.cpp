@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/picturebutton.h"
+#include "platform/nativename.h"
 #include "platform/twips.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
@@ -197,13 +198,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 }
 
 namespace {
-// The local file a dropped URL names, as its exact bytes.
 QByteArray droppedPath(const QMimeData& data)
 {
     const QList<QUrl> urls = data.urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile())
-        return {};
-    return QByteArray::fromPercentEncoding(urls.first().path(QUrl::FullyEncoded).toLatin1());
+    return urls.isEmpty() ? QByteArray() : nativename::localPathOfUrl(urls.first());
 }
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <QUrl>
 
 namespace nativename {
 
@@ -81,6 +82,15 @@ QString toDisplay(const QByteArray& bytes)
 QByteArray fromDisplay(const QString& text)
 {
     return QFile::encodeName(text);
+}
+
+QByteArray localPathOfUrl(const QUrl& url)
+{
+    const QString host = url.host();
+    if (!url.isLocalFile() || !(host.isEmpty() || host == QStringLiteral("localhost")))
+        return {};
+    const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return path.contains('\0') ? QByteArray() : path;
 }
 
 } // namespace nativename

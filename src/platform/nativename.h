@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QUrl;
+
 // File names on Linux are bytes. The program keeps the bytes to reach the
 // file and decodes them only for display.
 namespace nativename {
@@ -20,5 +22,9 @@ QByteArray fromDisplay(const QString& text);
 QString toStoredText(const QByteArray& bytes);
 // The bytes back from either form.
 QByteArray fromStoredText(const QString& text);
+
+// The exact bytes of the local path a file:// URL names; empty for any
+// other URL, one that names another host, or a path holding a NUL byte.
+QByteArray localPathOfUrl(const QUrl& url);
 
 } // namespace nativename

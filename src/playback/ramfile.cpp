@@ -55,8 +55,8 @@ QList<QByteArray> entries(const QByteArray& path)
             continue; // a network stream
         else
             entry = line.startsWith('/') ? line : folder + line;
-        if (isRamFile(entry))
-            continue; // no playlists inside playlists
+        if (isRamFile(entry) || entry.contains('\0'))
+            continue; // no playlists inside playlists; no names cut short
         if (result.size() == kMaxEntries)
             return {};
         result << entry;

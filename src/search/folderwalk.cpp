@@ -6,10 +6,6 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
-namespace {
-
-// File systems that hold the kernel's view of itself rather than files:
-// endless, or changing while they are read.
 bool isPseudoFileSystem(const QByteArray& folder)
 {
     struct statfs fs;
@@ -38,6 +34,8 @@ bool isPseudoFileSystem(const QByteArray& folder)
         return false;
     }
 }
+
+namespace {
 
 void letEventsRun(WalkContext& context)
 {

@@ -27,6 +27,10 @@ struct WalkContext {
 
 inline constexpr int kMaxPauseMs = 10;
 
+// Whether the folder lies on a kernel pseudo file system (/proc, /sys...),
+// which holds the kernel's view of itself rather than files.
+bool isPseudoFileSystem(const QByteArray& folder);
+
 // Visits the folder and everything below it, depth first, offering every
 // entry to the filter before any subfolder is walked. Kernel pseudo file
 // systems (/proc, /sys...) are not entered.

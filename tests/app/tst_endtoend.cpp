@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QTest>
+#include <sys/stat.h>
 #include <QUrl>
 
 using testsupport::TempTree;
@@ -335,6 +336,31 @@ private slots:
         QVERIFY(testsupport::waitFor([&] { return program.app->loadedPictureWindow() &&
                                                   program.app->pictureWindow().windowTitle() == QStringLiteral("c.jpg"); }));
         QVERIFY(form.isStillPictureMode());
+
+        // Not local files, or a name cut short by a NUL: refused.
+        for (const QString& url : {"file://" + tree.root() + "/a.mp3%00.jpg", "file://elsewhere" + tree.root() + "/a.mp3"}) {
+            QMimeData data;
+            data.setUrls({QUrl(url)});
+            QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(&form, &enter);
+            QVERIFY2(!enter.isAccepted(), qPrintable(url));
+        }
+    }
+
+    void pathsFromOutsideThatAreNotFilesOrFoldersGetTheMessage()
+    {
+        TestProgram program;
+        testsupport::MessageRecorder messages;
+        TempTree tree;
+        QVERIFY(::mkfifo((tree.nativeRoot() + "/pipe.mpg").constData(), 0600) == 0);
+        const QString before = program.app->mainWindow().folderList->path();
+        for (const QByteArray& path : {tree.nativeRoot() + "/pipe.mpg", QByteArray("/proc"),
+                                       QByteArray("/proc/self/status"), tree.nativeRoot() + QByteArray("/a\0b", 4)}) {
+            program.app->openFromOutside(path);
+            QCOMPARE(messages.texts.size(), 1);
+            QVERIFY(messages.texts.takeFirst().startsWith(QStringLiteral("フォルダまたはファイルが見つかりません。")));
+        }
+        QCOMPARE(program.app->mainWindow().folderList->path(), before);
     }
 
     void listClicksAndKeys()

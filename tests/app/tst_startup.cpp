@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/mainwindow.h"
 #include "list/listview.h"
 #include "platform/nativename.h"
@@ -57,6 +58,22 @@ MountSource volumes(std::vector<MountEntry> extra)
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
+    void commandLineOptionsEndAtDoubleDash()
+    {
+        const auto parse = [](QList<QByteArray> arguments) {
+            arguments.prepend("duvavazoruzevaz");
+            std::vector<char*> argv;
+            for (QByteArray& argument : arguments)
+                argv.push_back(argument.data());
+            return parseCommandLine(int(argv.size()), argv.data());
+        };
+        QCOMPARE(parse({"--", "-x.mpg"}).target, QFile::encodeName(QDir::currentPath()) + "/-x.mpg");
+        QCOMPARE(parse({"--", "--help"}).action, CommandLine::Action::Run);
+        QCOMPARE(parse({"-x.mpg"}).action, CommandLine::Action::Fail);
+        QCOMPARE(parse({"/a", "--", "/b"}).action, CommandLine::Action::Fail);
+        QCOMPARE(parse({"/a", "--version"}).action, CommandLine::Action::PrintAndExit);
+    }
+
     void restoresTheDisplayMode_data()
     {
         QTest::addColumn<QString>("stored");

@@ -36,11 +36,15 @@ head -c 60000 /dev/zero | tr '\0' 'x' > longline.ram
 head -c 100000 /dev/zero | tr '\0' '\n' > huge.ram
 for i in $(seq 1001); do echo "good-short.wave"; done > many.ram
 
-# Things that are not files.
-ln -s /dev/zero zero.ram
-ln -s /dev/urandom urandom.ram
-ln -s /dev/null null.avi
-ln -s /dev/zero zero.jpg
+# Things that are not files. Device nodes of the corpus's own (the zero,
+# random and null devices' numbers), never links to the system's: a fault
+# that wrote through one would only harm this folder.
+if [ "$(id -u)" -eq 0 ]; then
+    mknod zero.ram c 1 5
+    mknod urandom.ram c 1 9
+    mknod null.avi c 1 3
+    mknod zero.jpg c 1 5
+fi
 mkfifo pipe.ram pipe.mpg pipe.jpg
 ln -s missing-target dangling.avi
 mkdir folder.avi folder.jpg

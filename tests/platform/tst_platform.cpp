@@ -1,11 +1,15 @@
 #include "platform/deferredicons.h"
 #include "platform/mounttable.h"
 #include "platform/nativename.h"
+#include "platform/regularfile.h"
 #include "platform/twips.h"
+#include "support/testsupport.h"
 
 #include <QStyleFactory>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class PlatformTest : public QObject {
     Q_OBJECT
@@ -80,6 +84,23 @@ private slots:
         // "曲" in Shift-JIS is 0x8B 0xC8: not UTF-8, shown decoded as Shift-JIS.
         QCOMPARE(nativename::toDisplay(QByteArray("\x8b\xc8.mp3")), QStringLiteral("曲.mp3"));
         QVERIFY(!nativename::toDisplay(QByteArray("\xff\xfe.mp3")).isEmpty());
+    }
+
+    void onlyRegularFilesOpen()
+    {
+        testsupport::TempTree tree;
+        tree.add("file.mpg", 10);
+        tree.add("folder.mpg/");
+        const QByteArray root = tree.nativeRoot();
+        QVERIFY(::mkfifo((root + "/pipe.mpg").constData(), 0600) == 0);
+        QVERIFY(::symlink((root + "/file.mpg").constData(), (root + "/link.mpg").constData()) == 0);
+        const int file = openRegularFile(root + "/link.mpg");
+        QVERIFY(file >= 0);
+        ::close(file);
+        for (const char* name : {"/pipe.mpg", "/folder.mpg", "/missing.mpg"})
+            QCOMPARE(openRegularFile(root + name), -1);
+        if (testsupport::makeOwnDevice(root + "/device.mpg"))
+            QCOMPARE(openRegularFile(root + "/device.mpg"), -1);
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -47,6 +48,11 @@ void TempTree::addBytes(const QByteArray& relative, qint64 size)
     if (size > 0)
         QVERIFY(::ftruncate(fd, size) == 0);
     ::close(fd);
+}
+
+bool makeOwnDevice(const QByteArray& path)
+{
+    return ::geteuid() == 0 && ::mknod(path.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
 }
 
 bool waitFor(const std::function<bool()>& condition, int milliseconds)

@@ -27,6 +27,11 @@ private:
     QTemporaryDir dir_;
 };
 
+// A character device node of the test's own at path (the null device's
+// numbers), so no test ever points the program at a system device that a
+// fault could replace. Only root may make one: false otherwise.
+bool makeOwnDevice(const QByteArray& path);
+
 // Waits, processing events, until the condition holds or the time is up.
 bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000);
 
