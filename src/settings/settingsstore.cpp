@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QStringDecoder>
 #include <QStringList>
 #include <cstdio>
 #include <sys/stat.h>
@@ -48,6 +49,36 @@ bool usable(const QString& path)
     return ::lstat(lock.constData(), &st) != 0 || S_ISREG(st.st_mode);
 }
 
+// Whether the file reads as an INI file: UTF-8 text without NULs, each
+// line blank, a comment, a [group] header or a key=value inside a group.
+// Qt's reader takes almost anything, so random bytes would otherwise pass
+// as settings.
+bool readsAsIni(const QString& path)
+{
+    constexpr qint64 kMaxBytes = 1024 * 1024;
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBytes)
+        return false;
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError() || bytes.contains('\0'))
+        return false;
+    bool inGroup = false;
+    for (const QByteArray& raw : bytes.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
+            continue;
+        if (line.startsWith('[') && line.endsWith(']'))
+            inGroup = true;
+        else if (!inGroup || !line.contains('='))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SettingsStore::Stamp SettingsStore::stampOf(const QString& app) const
@@ -71,10 +102,12 @@ SettingsStore::File& SettingsStore::open(const QString& app)
                  .arg(path));
         return file;
     }
+    const bool damaged = !readsAsIni(path);
     file.seen = stampOf(app);
     file.settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
-    if (file.settings->status() == QSettings::FormatError) {
-        // Keep the damaged file for the user; the store starts empty.
+    if (damaged || file.settings->status() == QSettings::FormatError) {
+        // Keep the damaged file for the user; the store starts empty, and
+        // its next write replaces the damage.
         const QString keep = path + QStringLiteral(".corrupt");
         QFile::remove(keep);
         QFile::copy(path, keep);

@@ -123,20 +123,36 @@ private slots:
         }
     }
 
+    void corruptFileStartsWithDefaultsAndIsKept_data()
+    {
+        QTest::addColumn<QByteArray>("damaged");
+        QTest::newRow("broken header") << QByteArray("[Option\nOP=\"unterminated\n\x00\x01\xff\xfe[[[", 31);
+        QByteArray random(4096, '\0');
+        for (int i = 0; i < random.size(); ++i)
+            random[i] = char((i * 7919 + 13) % 251);
+        QTest::newRow("random bytes") << random;
+        QTest::newRow("NULs in a group") << QByteArray("[Option]\nOP=OP2\n\0\0\0\n", 20);
+        QTest::newRow("no group header") << QByteArray("this is not a settings file\nOP=OP2\n");
+    }
+
     void corruptFileStartsWithDefaultsAndIsKept()
     {
+        QFETCH(QByteArray, damaged);
         QTemporaryDir dir;
         QFile garbage(dir.path() + QStringLiteral("/ZOLT.ini"));
         QVERIFY(garbage.open(QIODevice::WriteOnly));
-        static const char damaged[] = "[Option\nOP=\"unterminated\n\x00\x01\xff\xfe[[[";
-        garbage.write(damaged, sizeof damaged - 1);
+        garbage.write(damaged);
         garbage.close();
         SettingsStore store(dir.path());
         const QString mode = store.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("(NO DATA)"));
         QCOMPARE(mode, QStringLiteral("(NO DATA)"));
-        QVERIFY(QFile::exists(dir.path() + QStringLiteral("/ZOLT.ini.corrupt")));
+        QFile kept(dir.path() + QStringLiteral("/ZOLT.ini.corrupt"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), damaged);
         store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("OP1"));
         QCOMPARE(readInFreshProcess(dir.path(), QStringLiteral("Option"), QStringLiteral("OP")), QStringLiteral("OP1"));
+        QVERIFY(garbage.open(QIODevice::ReadOnly));
+        QCOMPARE(garbage.readAll().trimmed(), QByteArray("[Option]\nOP=OP1"));
     }
 
     void readsSeeChangesMadeByAnotherCopy()
