@@ -14,11 +14,13 @@ fixtures=$(realpath -m "${DVZ_FIXTURES:-build/fixtures}")
 bash scripts/make-fixtures.sh "$fixtures"
 
 work=$(mktemp -d)
+logs=${DVZ_SOAK_LOGS:-build/soak-logs}
+mkdir -p "$logs"
 trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 bash tests/corpus/make-corpus.sh "$work/corpus" 9 "$fixtures"
 mkdir -p "$work/config"
 
-actions=0 crashes=0 hangs=0 kills=0 damaged=0
+actions=0 crashes=0 hangs=0 kills=0 damaged=0 refused=0
 start_program() {
     printf '[Option]\nF=OK\nDrive=/\nDir=%s\nOP=OP%s\n' "$work/corpus" $((RANDOM % 2 + 1)) > "$work/config/ZOLT.ini"
     XDG_CONFIG_HOME="$work/config" LANG=ja_JP.UTF-8 "$binary" > /dev/null 2> "$work/stderr" &
@@ -68,10 +70,16 @@ while [ $SECONDS -lt $end ]; do
         wait $pid; status=$?
         # Ending through its menu or a close is fine; a signal is a crash.
         # An X server busy with the driver's own connections may refuse the
-        # program's at start-up: that is no crash of the program.
-        if [ $status -ge 128 ] && ! grep -q 'platform plugin "xcb"' "$work/stderr"; then
+        # program's at start-up: Qt says so, and that is no crash of the
+        # program. Every other abnormal end is kept with its messages.
+        if [ $status -ge 128 ] && grep -q 'could not connect to display' "$work/stderr"; then
+            refused=$((refused + 1))
+            cp "$work/stderr" "$logs/refused-$refused.stderr"
+        elif [ $status -ge 128 ]; then
             crashes=$((crashes + 1))
-            echo "soak: crash (status $status) after action $actions:"; tail -5 "$work/stderr"
+            cp "$work/stderr" "$logs/crash-$crashes.stderr"
+            echo "soak: crash (status $status) after action $actions, stderr kept in $logs/crash-$crashes.stderr:"
+            tail -5 "$work/stderr"
         fi
         start_program
     elif [ $((actions % 40)) -eq 0 ] && ! answers; then
@@ -80,5 +88,5 @@ while [ $SECONDS -lt $end ]; do
 done
 kill $pid 2>/dev/null; wait $pid 2>/dev/null
 settings_whole || damaged=$((damaged + 1))
-echo "soak: $actions actions in ${seconds} s, $kills kills, $crashes crashes, $hangs hangs, $damaged damaged settings files"
+echo "soak: $actions actions in ${seconds} s, $kills kills, $refused X refusals, $crashes crashes, $hangs hangs, $damaged damaged settings files"
 [ $crashes -eq 0 ] && [ $hangs -eq 0 ] && [ $damaged -eq 0 ]

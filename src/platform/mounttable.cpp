@@ -1,5 +1,7 @@
 #include "platform/mounttable.h"
 
+#include "platform/folderprobe.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -100,8 +102,17 @@ std::vector<MountEntry> readSystem()
     if (!file.open(QIODevice::ReadOnly))
         return {MountEntry{QStringLiteral("/"), {}, {}, {}}};
     std::vector<MountEntry> entries = parse(file.readAll());
-    // Bind-mounted single files (common in containers) are not volumes.
-    std::erase_if(entries, [](const MountEntry& e) { return !QFileInfo(e.mountPath).isDir(); });
+    // Bind-mounted single files (common in containers) are not volumes. A
+    // mount that does not answer (a stopped network server) stays listed,
+    // as file managers show it, but is never waited for.
+    std::vector<QByteArray> paths;
+    for (const MountEntry& e : entries)
+        paths.push_back(QFile::encodeName(e.mountPath));
+    const std::vector<std::optional<bool>> folders = folderprobe::areFolders(paths, kPatience);
+    for (size_t i = folders.size(); i-- > 0;) {
+        if (folders[i] == false)
+            entries.erase(entries.begin() + qsizetype(i));
+    }
     const std::map<QString, QString> labels = labelsByDevice();
     for (MountEntry& e : entries) {
         if (!e.device.startsWith(QLatin1String("/dev/")))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -25,6 +26,9 @@ namespace mounttable {
 // Parses text in the form of /proc/self/mounts, leaves out pseudo file
 // systems and returns the volumes in ascending order of mount path.
 std::vector<MountEntry> parse(const QByteArray& mountsText);
+
+// How long the window waits for a mount to answer whether it is a folder.
+inline constexpr std::chrono::milliseconds kPatience{50};
 
 // The running system's volumes, read from /proc/self/mounts.
 std::vector<MountEntry> readSystem();

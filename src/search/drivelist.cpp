@@ -1,6 +1,8 @@
 #include "search/drivelist.h"
 
-#include <QFileInfo>
+#include "platform/folderprobe.h"
+
+#include <QFile>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <qdrawutil.h>
@@ -52,7 +54,7 @@ bool DriveList::setDriveOf(const QString& path)
 
 bool DriveList::select(const QString& volume)
 {
-    if (volume.isEmpty() || !QFileInfo(volume).isDir())
+    if (volume.isEmpty() || !folderprobe::isFolder(QFile::encodeName(volume), mounttable::kPatience).value_or(false))
         return false;
     const bool changed = volume != drive_;
     drive_ = volume;

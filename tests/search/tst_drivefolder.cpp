@@ -4,7 +4,10 @@
 #include "support/testsupport.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
+#include <future>
 
 using testsupport::TempTree;
 
@@ -33,6 +36,36 @@ private slots:
             for (int y = 2; y < face.height() - 2; ++y)
                 textPixels += face.pixelColor(x, y).lightness() < 100;
         QVERIFY2(textPixels > 20, qPrintable(QString::number(textPixels)));
+    }
+
+    void aMountThatNeverAnswersIsNeverWaitedFor()
+    {
+        TempTree tree;
+        tree.add("hung/");
+        const QString mountPoint = tree.path("hung");
+        QProcess server;
+        server.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(HANGFS), mountPoint, QStringLiteral("-f")});
+        const auto mounted = [&] {
+            QFile mounts(QStringLiteral("/proc/self/mounts"));
+            return mounts.open(QIODevice::ReadOnly) && mounts.readAll().contains(QFile::encodeName(mountPoint));
+        };
+        if (!server.waitForStarted() || !testsupport::waitFor(mounted, 5000))
+            QSKIP("no FUSE here (python3-fuse, /dev/fuse and the right to mount are needed)");
+        const auto unmount = qScopeGuard([&] {
+            server.kill();
+            server.waitForFinished();
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), mountPoint});
+        });
+        // A look-up made here would wait for ever: ask from a thread, so a
+        // fault fails the test (the server's end then frees the thread).
+        auto reading = std::async(std::launch::async, mounttable::readSystem);
+        QVERIFY(reading.wait_for(std::chrono::seconds(5)) == std::future_status::ready);
+        const std::vector<MountEntry> volumes = reading.get();
+        QVERIFY(std::any_of(volumes.begin(), volumes.end(), [&](const MountEntry& v) { return v.mountPath == mountPoint; }));
+        DriveList list(mounttable::systemSource());
+        QVERIFY(list.setDrive(QStringLiteral("/")));
+        QVERIFY(!list.setDrive(mountPoint));
+        QCOMPARE(list.drive(), QStringLiteral("/"));
     }
 
     void openingAFolderWritesDriveThenDir()

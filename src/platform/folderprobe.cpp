@@ -1,0 +1,78 @@
+#include "platform/folderprobe.h"
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+
+namespace folderprobe {
+namespace {
+
+struct LookUp {
+    std::optional<bool> answer; // set once, under the registry's lock
+};
+
+struct Registry {
+    std::mutex lock;
+    std::condition_variable answered;
+    // The look-ups still waiting for the file system, by path.
+    std::map<QByteArray, std::shared_ptr<LookUp>> inFlight;
+};
+
+// Never destroyed: a look-up may still hang when the program ends.
+Registry& registry()
+{
+    static Registry* const shared = new Registry;
+    return *shared;
+}
+
+std::shared_ptr<LookUp> start(const QByteArray& path)
+{
+    auto& known = registry().inFlight[path];
+    if (known)
+        return known;
+    known = std::make_shared<LookUp>();
+    std::thread([path, lookUp = known] {
+        struct stat st;
+        const bool folder = ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+        Registry& shared = registry();
+        const std::lock_guard<std::mutex> hold(shared.lock);
+        lookUp->answer = folder;
+        shared.inFlight.erase(path);
+        shared.answered.notify_all();
+    }).detach();
+    return known;
+}
+
+} // namespace
+
+std::vector<std::optional<bool>> areFolders(const std::vector<QByteArray>& paths, milliseconds patience)
+{
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    Registry& shared = registry();
+    std::unique_lock<std::mutex> hold(shared.lock);
+    std::vector<std::shared_ptr<LookUp>> lookUps;
+    for (const QByteArray& path : paths)
+        lookUps.push_back(start(path));
+    const auto allAnswered = [&lookUps] {
+        for (const auto& lookUp : lookUps) {
+            if (!lookUp->answer)
+                return false;
+        }
+        return true;
+    };
+    shared.answered.wait_until(hold, deadline, allAnswered);
+    std::vector<std::optional<bool>> answers;
+    for (const auto& lookUp : lookUps)
+        answers.push_back(lookUp->answer);
+    return answers;
+}
+
+std::optional<bool> isFolder(const QByteArray& path, milliseconds patience)
+{
+    return areFolders({path}, patience).front();
+}
+
+} // namespace folderprobe

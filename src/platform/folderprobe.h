@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <chrono>
+#include <optional>
+#include <vector>
+
+// "Is it a folder?" asked where the answer may never come (a mount whose
+// network server has stopped): each path is looked up on a thread of its
+// own, and the caller waits no longer than its patience. A path whose
+// look-up still hangs is not looked up again until that one answers.
+namespace folderprobe {
+
+using std::chrono::milliseconds;
+
+// For each path: whether it is a folder (following links), or nothing when
+// the file system did not answer in time.
+std::vector<std::optional<bool>> areFolders(const std::vector<QByteArray>& paths, milliseconds patience);
+
+std::optional<bool> isFolder(const QByteArray& path, milliseconds patience);
+
+} // namespace folderprobe
