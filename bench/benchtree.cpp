@@ -61,3 +61,19 @@ QByteArray benchTree()
     std::printf("%d folders\n", folders + 1);
     return root;
 }
+
+QByteArray benchMillionFolder()
+{
+    const QByteArray root = "/tmp/duvavazoruzevaz-bench-million";
+    const QByteArray done = root + "/.complete-v1";
+    if (QFile::exists(QString::fromUtf8(done)))
+        return root;
+    std::printf("making a folder of 1,000,000 files under %s…\n", root.constData());
+    std::fflush(stdout);
+    QDir(QString::fromUtf8(root)).removeRecursively();
+    ::mkdir(root.constData(), 0755);
+    for (int f = 0; f < 1000000; ++f)
+        touch(root + "/file" + QByteArray::number(f) + (f % 10 == 0 ? ".mp3" : ".txt"));
+    touch(done);
+    return root;
+}

@@ -7,3 +7,6 @@
 // others, in mixed case, with Japanese names, some folders named like
 // media, and one folder of 10,000 entries. Made once under /tmp.
 QByteArray benchTree();
+
+// One folder of 1,000,000 files (a tenth of them media), made once under /tmp.
+QByteArray benchMillionFolder();

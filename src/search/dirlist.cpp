@@ -3,8 +3,11 @@
 #include "platform/nativename.h"
 #include "search/folderlisting.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPainter>
+#include <QPointer>
+#include <QThreadPool>
 #include <unistd.h>
 
 namespace {
@@ -47,6 +50,18 @@ QIcon folderIcon(bool open)
         painter.drawPolygon(QPolygonF({QPointF(3.5, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
     }
     return QIcon(pixmap);
+}
+
+const QIcon& openFolderIcon()
+{
+    static const QIcon icon = folderIcon(true);
+    return icon;
+}
+
+const QIcon& closedFolderIcon()
+{
+    static const QIcon icon = folderIcon(false);
+    return icon;
 }
 
 } // namespace
@@ -116,6 +131,24 @@ void DirList::refreshNow()
 
 void DirList::rebuild()
 {
+    showChain();
+    if (!folderlisting::isLarge(path_))
+        return showSubfolders(folderlisting::subfolders(path_));
+    // Read on a worker thread: shown when read, if still the folder shown.
+    const QByteArray folder = path_;
+    const quint64 generation = ++rebuilds_;
+    QThreadPool::globalInstance()->start([folder, generation, list = QPointer<DirList>(this)] {
+        std::vector<QByteArray> names = folderlisting::subfolders(folder);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [=, names = std::move(names)] {
+            if (list && list->rebuilds_ == generation && list->path_ == folder)
+                list->showSubfolders(names);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void DirList::showChain()
+{
+    ++rebuilds_;
     clear();
     const QByteArray root = nativename::fromDisplay(volumeOf_(path()));
     QList<QByteArray> chain;
@@ -124,17 +157,20 @@ void DirList::rebuild()
         if (p == "/" || p == root || p.lastIndexOf('/') < 0)
             break;
     }
-    static const QIcon openIcon = folderIcon(true);
-    static const QIcon closedIcon = folderIcon(false);
     int depth = 0;
     for (const QByteArray& folder : chain) {
         const QByteArray name = folder == chain.first() ? folder : folder.mid(folder.lastIndexOf('/') + 1);
-        auto* item = new QListWidgetItem(openIcon, indent(depth++) + nativename::toDisplay(name), this);
+        auto* item = new QListWidgetItem(openFolderIcon(), indent(depth++) + nativename::toDisplay(name), this);
         item->setData(kPathRole, folder);
     }
     setCurrentRow(count() - 1);
-    for (const QByteArray& name : folderlisting::subfolders(path_)) {
-        auto* item = new QListWidgetItem(closedIcon, indent(depth) + nativename::toDisplay(name), this);
+    chainLength_ = depth;
+}
+
+void DirList::showSubfolders(const std::vector<QByteArray>& names)
+{
+    for (const QByteArray& name : names) {
+        auto* item = new QListWidgetItem(closedFolderIcon(), indent(chainLength_) + nativename::toDisplay(name), this);
         item->setData(kPathRole, folderlisting::joinPath(path_, name));
     }
 }

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <vector>
 
 // The folder list: the chain of folders from the volume's root down to
 // the current folder, then the current folder's subfolders. A double
@@ -27,7 +28,8 @@ public:
     // showed on it in this run, else its root.
     bool moveToDrive(const QString& mountPath);
 
-    // Rebuilds the shown folders now instead of at the next refresh.
+    // Rebuilds the shown folders now instead of at the next refresh (a
+    // large folder's subfolders follow once read).
     void refreshNow();
 
 signals:
@@ -37,10 +39,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The folders shown: the chain down to the current folder at once, its
+    // subfolders when read (a large folder's on a worker thread).
     void rebuild();
+    void showChain();
+    void showSubfolders(const std::vector<QByteArray>& names);
 
     std::function<QString(const QString&)> volumeOf_;
     QByteArray path_;
     std::map<QString, QByteArray> currentByVolume_;
     QTimer refreshTimer_;
+    quint64 rebuilds_ = 0;
+    int chainLength_ = 0;
 };

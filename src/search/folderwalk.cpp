@@ -2,6 +2,7 @@
 
 #include "search/folderlisting.h"
 
+#include <future>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -52,6 +53,19 @@ void letEventsRunIfDue(WalkContext& context, size_t done)
         letEventsRun(context);
 }
 
+// A large folder (a million entries take a second or more to read and
+// sort) is listed on a thread of its own while the window runs.
+bool listFolder(const QByteArray& folder, const struct stat& st, std::vector<folderlisting::Entry>& entries,
+                WalkContext& context)
+{
+    if (st.st_size < folderlisting::kLargeFolderBytes)
+        return folderlisting::list(folder, entries);
+    auto listing = std::async(std::launch::async, [&folder, &entries] { return folderlisting::list(folder, entries); });
+    while (listing.wait_for(std::chrono::milliseconds(kMaxPauseMs)) != std::future_status::ready)
+        letEventsRun(context);
+    return listing.get();
+}
+
 } // namespace
 
 void WalkFolder(const QByteArray& path, WalkContext& context)
@@ -72,7 +86,7 @@ void WalkFolder(const QByteArray& path, WalkContext& context)
         return;
 
     std::vector<folderlisting::Entry> entries;
-    if (!folderlisting::list(folder, entries))
+    if (!listFolder(folder, st, entries, context))
         return;
     context.folderEntered(folder);
 

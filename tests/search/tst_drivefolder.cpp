@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
+#include "search/folderlisting.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -66,6 +67,23 @@ private slots:
         QVERIFY(list.setDrive(QStringLiteral("/")));
         QVERIFY(!list.setDrive(mountPoint));
         QCOMPARE(list.drive(), QStringLiteral("/"));
+    }
+
+    void aLargeFoldersSubfoldersAreReadAwayFromTheWindow()
+    {
+        TempTree tree;
+        tree.addAll({"big/sub1/", "big/sub2/"});
+        for (int i = 0; i < 12000; ++i)
+            tree.add(QStringLiteral("big/file%1.mp3").arg(i));
+        const QByteArray big = tree.nativeRoot() + "/big";
+        QVERIFY(folderlisting::isLarge(big));
+        DirList folders([](const QString&) { return QStringLiteral("/"); });
+        QVERIFY(folders.setNativePath(big));
+        folders.refreshNow();
+        const int chain = folders.count(); // "/" down to "big", at once
+        QCOMPARE(folders.item(chain - 1)->text().trimmed(), QStringLiteral("big"));
+        QVERIFY(testsupport::waitFor([&] { return folders.count() == chain + 2; }));
+        QCOMPARE(folders.item(chain)->text().trimmed(), QStringLiteral("sub1"));
     }
 
     void openingAFolderWritesDriveThenDir()
