@@ -80,6 +80,10 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
         });
     }
     connect(indexQuery_, &QLineEdit::textChanged, this, &HelpViewer::fillIndex);
+    connect(indexQuery_, &QLineEdit::returnPressed, this, [this] {
+        if (index_->count() > 0)
+            index_->setCurrentRow(0);
+    });
     connect(searchQuery_, &QLineEdit::returnPressed, this, &HelpViewer::runSearch);
 }
 

@@ -104,6 +104,8 @@ private slots:
         viewer.indexQuery()->setText(QStringLiteral("無変換"));
         QCOMPARE(viewer.index()->count(), 1);
         QVERIFY(viewer.index()->item(0)->text().contains(QStringLiteral("一覧のキー操作")));
+        QTest::keyClick(viewer.indexQuery(), Qt::Key_Return); // opens the first match
+        QVERIFY(viewer.windowTitle().endsWith(QStringLiteral("一覧のキー操作")));
         viewer.searchQuery()->setText(QStringLiteral("巻き戻し 先頭"));
         QTest::keyClick(viewer.searchQuery(), Qt::Key_Return);
         QCOMPARE(viewer.results()->count(), 1);

@@ -63,16 +63,18 @@ private slots:
                                   "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
                                   "/dev/sdb1 /media/taro/USB vfat rw 0 0\n"
                                   "/dev/sdc1 /run/media/taro/STICK exfat rw 0 0\n"
-                                  "/dev/sdd1 /media/taro/USB ext4 rw 0 0\n";
+                                  "/dev/sdd1 /media/taro/USB ext4 rw 0 0\n"
+                                  "/dev/sde1 /mnt/old\\040 ext4 rw 0 0\n";
         const std::vector<MountEntry> entries = mounttable::parse(mounts);
-        QCOMPARE(entries.size(), size_t(4));
+        QCOMPARE(entries.size(), size_t(5));
         QCOMPARE(entries[0].mountPath, QStringLiteral("/"));
         QCOMPARE(entries[1].mountPath, QStringLiteral("/media/taro/MY DISC"));
         QVERIFY(entries[1].isOptical());
         // Mounted over the first /media/taro/USB: the later line is the volume.
         QCOMPARE(entries[2].device, QStringLiteral("/dev/sdd1"));
         QVERIFY(!entries[2].isOptical());
-        QCOMPARE(entries[3].mountPath, QStringLiteral("/run/media/taro/STICK"));
+        QCOMPARE(entries[3].mountPath, QStringLiteral("/mnt/old ")); // an escape at the very end
+        QCOMPARE(entries[4].mountPath, QStringLiteral("/run/media/taro/STICK"));
         QVERIFY(MountEntry({"/mnt/x", "/dev/sdc", "udf", {}}).isOptical());
         QVERIFY(MountEntry({"/mnt/y", "/dev/cdrom1", "auto", {}}).isOptical());
         QCOMPARE(MountEntry({"/media/d", "/dev/sr0", "iso9660", "DISC"}).displayText(), QStringLiteral("/media/d [DISC]"));

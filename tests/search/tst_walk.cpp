@@ -159,6 +159,16 @@ private slots:
         QCOMPARE(storedDir(), tree.path("top"));
     }
 
+    void theKernelsOwnFoldersAreNotEntered()
+    {
+        TestProgram program;
+        int entered = 0;
+        connect(program.app->mainWindow().folderList, &DirList::Change, this, [&entered] { ++entered; });
+        for (const char* pseudo : {"/proc/self", "/sys", "/proc"})
+            QVERIFY2(walk(*program.app, pseudo).isEmpty(), pseudo);
+        QCOMPARE(entered, 0);
+    }
+
     void listingIsInNaturalOrder()
     {
         TestProgram program;

@@ -9,10 +9,12 @@
 #include "viewer/pictureimage.h"
 #include "viewer/pictureloader.h"
 #include "viewer/picturewindow.h"
+#include "viewer/showpicture.h"
 
 #include <QRadioButton>
 #include <QElapsedTimer>
 #include <QTest>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -265,6 +267,52 @@ private slots:
         testsupport::TempTree tree;
         writeFile(tree.path("p.png"), pngHeader(side, side, bitDepth, colourType));
         QCOMPARE(pictureloader::naturalSize(QFile::encodeName(tree.path("p.png"))).has_value(), accepted);
+    }
+
+    void theCacheReadsAgainAtANewSizeOrAfterARewriteInTheSameSecond()
+    {
+        testsupport::TempTree tree;
+        const QByteArray path = tree.nativeRoot() + "/a.bmp";
+        const auto write = [&](const char* colour) {
+            QImage image(300, 600, QImage::Format_RGB888);
+            image.fill(QColor(colour));
+            QVERIFY(image.save(QString::fromUtf8(path), "BMP"));
+        };
+        write("red");
+        PictureCache cache([](QSize) { return QSize(10, 20); });
+        QCOMPARE(cache.obtain(path)->image.size(), QSize(10, 20));
+        cache.retarget([](QSize natural) { return fullScreenPixelSize(natural, QSize(1280, 1024), 1); });
+        QCOMPARE(cache.obtain(path)->image.size(), QSize(512, 1024));
+
+        // Same size, same second, another nanosecond: another picture.
+        struct stat before;
+        QVERIFY(::stat(path.constData(), &before) == 0);
+        write("blue");
+        const timespec times[2] = {before.st_atim, {before.st_mtim.tv_sec, (before.st_mtim.tv_nsec + 1) % 1000000000}};
+        QVERIFY(::utimensat(AT_FDCWD, path.constData(), times, 0) == 0);
+        QCOMPARE(cache.obtain(path)->image.pixelColor(5, 5), QColor("blue"));
+    }
+
+    void fullScreenEnlargesAtMostFourTimes()
+    {
+        QCOMPARE(fullScreenPixelSize(QSize(32, 64), QSize(1280, 1024), 1), QSize(128, 256));
+        QCOMPARE(fullScreenPixelSize(QSize(640, 480), QSize(1280, 1024), 1), QSize(1280, 960));
+    }
+
+    void aPictureDecodedLateStaysOffTheRowTheUserMovedTo()
+    {
+        TestProgram program;
+        fill(*program.app, {"big.gif", "landscape.jpg"});
+        PictureWindow& window = program.app->pictureWindow();
+        program.app->ShowSelectedPicture(); // big.gif: decoded in the background
+        QVERIFY(!window.image().isVisibleTo(&window));
+        program.app->mainWindow().fileList->select(2);
+        program.app->ShowSelectedPicture();
+        QCOMPARE(window.windowTitle(), QStringLiteral("landscape.jpg"));
+        const QSize shown = window.image().size();
+        QTest::qWait(1500); // big.gif's decode ends meanwhile
+        QCOMPARE(window.windowTitle(), QStringLiteral("landscape.jpg"));
+        QCOMPARE(window.image().size(), shown);
     }
 
     void aReadEndingAfterTheCacheIsGoneCallsNothing()
