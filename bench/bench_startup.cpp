@@ -74,6 +74,23 @@ long idlePeakKb(const char* program, const QStringList& arguments = {})
     return kb;
 }
 
+// From a close request (SIGTERM, as the session's end sends) while a clip
+// plays to the end of the process.
+double endMs(const QString& folder)
+{
+    QTemporaryDir config;
+    QProcess p;
+    p.setProcessEnvironment(environment(config, nullptr));
+    p.start(PROGRAM, {folder});
+    p.waitForStarted();
+    QThread::msleep(2500);
+    QElapsedTimer clock;
+    clock.start();
+    p.terminate();
+    p.waitForFinished(10000);
+    return clock.nsecsElapsed() / 1e6;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -102,6 +119,12 @@ int main(int argc, char* argv[])
         std::printf("started on the benchmark tree to the first clip playing (median of 5): %.0f ms "
                     "(target: 1.3 x (start-up %.0f ms + the bare walk))\n",
                     fromTree, program);
+    }
+    if (argc > 1) {
+        std::vector<double> ends;
+        for (int i = 0; i < 5; ++i)
+            ends.push_back(endMs(QString::fromLocal8Bit(argv[1])));
+        std::printf("close request while a clip plays to the process's end (median of 5): %.0f ms\n", median(ends));
     }
     const long programKb = idlePeakKb(PROGRAM);
     const long bareKb = idlePeakKb(BARE);

@@ -63,6 +63,7 @@ void Application::createSearch()
     MainWindow& main = *mainWindow_;
     FileSearch::Hooks hooks{
         [&main] { return main.isVideoMode(); },
+        [this] { transport_->stopPassingOn(); },
         [this] {
             transport_->videoWindow().show();
             transport_->playSelectedOrPassOn(Transport::Direction::Forward);

@@ -6,6 +6,7 @@
 #include "playback/videowindow.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
 #include <thread>
 
@@ -80,13 +81,31 @@ bool Transport::playSelectedOrPassOn(Direction direction)
 bool Transport::playOrPassOn(Direction direction)
 {
     direction_ = direction;
-    for (int tried = 1;; ++tried) {
-        if (PlaySelected())
-            return true;
-        if (tried >= list_.count())
-            return false;
-        step(direction);
-    }
+    ++passOn_; // the newest command passes on; older ones stop
+    if (PlaySelected())
+        return true;
+    passOnLater(list_.count() - 1);
+    return false;
+}
+
+void Transport::passOnLater(int rowsLeft)
+{
+    // One row at a time, with the window running between: a list of
+    // thousands of broken files never freezes it.
+    if (rowsLeft <= 0)
+        return;
+    QTimer::singleShot(0, this, [this, rowsLeft, pass = passOn_] {
+        if (pass != passOn_ || list_.count() == 0)
+            return;
+        step(direction_);
+        if (!PlaySelected())
+            passOnLater(rowsLeft - 1);
+    });
+}
+
+void Transport::stopPassingOn()
+{
+    ++passOn_;
 }
 
 void Transport::step(Direction direction)

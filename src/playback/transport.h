@@ -47,8 +47,11 @@ public:
     enum class Direction { Forward, Backward };
     // Plays the selected row; a row that cannot be played passes on, in
     // the direction given, to the next row that plays (once round the list
-    // at most), so the endless loop never stops at a broken file.
+    // at most, one row at each turn of the event loop), so the endless loop
+    // never stops at a broken file. True when the selected row plays.
     bool playSelectedOrPassOn(Direction direction);
+    // A new list is coming: rows still to be tried are not.
+    void stopPassingOn();
     // One tick of the scan timer: one second forward while fast
     // forwarding, one second back while rewinding (past the start: the
     // previous row, from its end).
@@ -69,6 +72,7 @@ private:
     // A clip that opened late starts from its end while rewinding.
     void placeForScan();
     bool playOrPassOn(Direction direction);
+    void passOnLater(int rowsLeft);
     void step(Direction direction);
     void clearCaption();
 
@@ -80,4 +84,5 @@ private:
     bool preparing_ = false;
     Direction direction_ = Direction::Forward;
     int failuresInARow_ = 0;
+    quint64 passOn_ = 0; // the pass-on in progress
 };

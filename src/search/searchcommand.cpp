@@ -16,6 +16,7 @@ FileSearch::FileSearch(SettingsStore& settings, FileTypeChoice media, FileTypeCh
 void FileSearch::SearchFiles()
 {
     running_ = true;
+    hooks_.starting();
     foundCount_ = 0;
     list_.clearRows();
     if (hooks_.isVideoMode())

@@ -18,6 +18,8 @@ class FileSearch {
 public:
     struct Hooks {
         std::function<bool()> isVideoMode;
+        // A search is starting: the list is about to be emptied.
+        std::function<void()> starting;
         // Shows the video window and plays the selected row.
         std::function<void()> presentVideo;
         // Shows the picture window, selects row 1 and shows its picture.
