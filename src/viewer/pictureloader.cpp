@@ -78,7 +78,10 @@ bool withinBound(const QImageReader& reader, QSize stored, QSize target)
         return pixels(stored) * 4 <= kMaxDecodedBytes;
     const qint64 decoded = decodedBytesPerPixel(reader);
     const qint64 copy = scalingCopyBytesPerPixel(reader.imageFormat());
-    const qint64 peak = pixels(stored) * (decoded + copy) + pixels(target) * std::max(decoded, copy);
+    // Pictures of less than 4 bytes a pixel were measured with one more
+    // copy at their own depth on the way (a grey PNG: 6 bytes a pixel).
+    const qint64 whole = decoded < 4 ? 2 * decoded : decoded;
+    const qint64 peak = pixels(stored) * (whole + copy) + pixels(target) * std::max(decoded, copy);
     return peak <= kMaxDecodedBytes;
 }
 
