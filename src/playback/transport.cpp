@@ -95,7 +95,7 @@ void Transport::passOnLater(int rowsLeft)
     if (rowsLeft <= 0)
         return;
     QTimer::singleShot(0, this, [this, rowsLeft, pass = passOn_] {
-        if (pass != passOn_ || list_.count() == 0)
+        if (pass != passOn_ || list_.count() == 0 || !hooks_.isVideoMode())
             return;
         step(direction_);
         if (!PlaySelected())
