@@ -44,6 +44,7 @@ Application::~Application()
     transport_.reset();
     search_.reset();
     mainWindow_.reset();
+    idleInhibitor_.release();
     settings_.flush();
 }
 
@@ -56,6 +57,17 @@ void Application::start()
     createTransport();
     mainWindow_->Form_Load();
     mainWindow_->show();
+    screenWatch_.setInterval(500);
+    connect(&screenWatch_, &QTimer::timeout, this, [this] { idleInhibitor_.setHeld(keepsScreenOn()); });
+    screenWatch_.start();
+}
+
+bool Application::keepsScreenOn()
+{
+    if (pictureWindow_ && pictureWindow_->isFullScreen())
+        return true;
+    VideoWindow* video = transport_->loadedVideoWindow();
+    return mainWindow_->isVideoMode() && video && video->player().isPlaying();
 }
 
 void Application::createSearch()
@@ -63,7 +75,14 @@ void Application::createSearch()
     MainWindow& main = *mainWindow_;
     FileSearch::Hooks hooks{
         [&main] { return main.isVideoMode(); },
-        [this] { transport_->stopPassingOn(); },
+        [this, &main] {
+            transport_->stopPassingOn();
+            // A clip still playing would hand its end of stream to the
+            // list being filled: pictures close the video window now
+            // rather than at the first picture.
+            if (!main.isVideoMode())
+                transport_->closeVideoWindow();
+        },
         [this] {
             transport_->videoWindow().show();
             transport_->playSelectedOrPassOn(Transport::Direction::Forward);
@@ -290,6 +309,7 @@ void Application::playOrShowRowOf(const QByteArray& path)
 
 void Application::endNow()
 {
+    idleInhibitor_.release();
     settings_.flush();
     options_.endProcess();
 }

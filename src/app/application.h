@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/idleinhibitor.h"
 #include "platform/mounttable.h"
 #include "settings/filetypetable.h"
 #include "settings/settingsstore.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <unistd.h>
@@ -82,6 +84,10 @@ public:
     // of any window runs.
     void endNow();
 
+    // Whether the screen should stay on: a clip plays in video mode, or a
+    // picture fills the screen.
+    bool keepsScreenOn();
+
 private:
     void createSearch();
     void createTransport();
@@ -106,4 +112,6 @@ private:
     QPointer<AboutWindow> aboutWindow_;
     QPointer<HelpViewer> helpViewer_;
     QPointer<SplashWindow> splashWindow_;
+    IdleInhibitor idleInhibitor_;
+    QTimer screenWatch_;
 };

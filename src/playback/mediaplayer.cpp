@@ -201,6 +201,11 @@ bool MediaPlayer::isPaused() const
     return engine_ && engine_->isPaused();
 }
 
+bool MediaPlayer::isPlaying() const
+{
+    return engine_ && engine_->isLoaded() && !engine_->isPaused();
+}
+
 void MediaPlayer::setVolume(int hundredthsOfDb)
 {
     volume_ = hundredthsOfDb;

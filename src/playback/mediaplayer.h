@@ -47,6 +47,8 @@ public:
     void setVolume(int hundredthsOfDb);
     int Volume() const { return volume_; }
     bool isPaused() const;
+    // A clip is loaded and not paused.
+    bool isPlaying() const;
 
     // mpv's gain is (volume/100)^3, so an attenuation of mB hundredths of a
     // decibel is volume = 100 * 10^(mB / 6000).

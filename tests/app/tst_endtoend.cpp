@@ -192,6 +192,25 @@ private slots:
         QVERIFY(!program.app->transport().loadedVideoWindow());
     }
 
+    void aStillPictureSearchAfterAClipFeedsNoRowsToThePlayer()
+    {
+        // The clip that was playing ends during the walk: no end of stream
+        // may move through the list being filled.
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"tick.wave", "a.wave"}, {"landscape.jpg", "sub/b.jpg"}});
+        searchIn(program, tree);
+        QVERIFY(testsupport::waitFor([&] { return videoTitle(program) == QStringLiteral("a.wave"); }));
+        program.app->mainWindow().pictureModeOption->setChecked(true);
+        bool videoDuringWalk = false;
+        connect(program.app->mainWindow().folderList, &DirList::Change, this, [&] {
+            videoDuringWalk = videoDuringWalk || program.app->transport().loadedVideoWindow();
+        });
+        searchIn(program, tree);
+        QVERIFY(!videoDuringWalk);
+        QCOMPARE(program.app->pictureWindow().windowTitle(), QStringLiteral("b.jpg"));
+    }
+
     void nextAndPreviousWrapAndPlay()
     {
         TestProgram program;

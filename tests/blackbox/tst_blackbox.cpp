@@ -170,15 +170,20 @@ private slots:
         const QString pictures = program.waitForWindow(QStringLiteral("a.jpg"));
         QVERIFY(!pictures.isEmpty());
         const QRect normal = program.outerGeometry(pictures);
+        // Going full screen and back may give the window a new X id: it is
+        // looked up by its title each time.
+        const auto geometryOf = [&](const QString& title) {
+            return program.outerGeometry(program.waitForWindow(title, 2000));
+        };
         key(pictures, QStringLiteral("F11"));
-        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(pictures) == QRect(0, 0, 1280, 1024); }, 10000));
+        QVERIFY(testsupport::waitFor([&] { return geometryOf(QStringLiteral("a.jpg")) == QRect(0, 0, 1280, 1024); }, 15000));
         // Keys where the user looks: on and back in the picture window itself.
-        key(pictures, QStringLiteral("Right"));
+        key(program.waitForWindow(QStringLiteral("a.jpg")), QStringLiteral("Right"));
         QVERIFY(!program.waitForWindow(QStringLiteral("b.gif")).isEmpty());
-        key(pictures, QStringLiteral("b"));
+        key(program.waitForWindow(QStringLiteral("b.gif")), QStringLiteral("b"));
         QVERIFY(!program.waitForWindow(QStringLiteral("a.jpg")).isEmpty());
-        key(pictures, QStringLiteral("Escape"));
-        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return program.outerGeometry(pictures) == normal; }));
+        key(program.waitForWindow(QStringLiteral("a.jpg")), QStringLiteral("Escape"));
+        QVERIFY(testsupport::waitFor([&] { return geometryOf(QStringLiteral("a.jpg")) == normal; }, 15000));
         QVERIFY(testsupport::waitFor([&] {
             QTest::qWait(100);
             return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}) == main;
