@@ -9,7 +9,7 @@
 
 namespace {
 // Observed properties, by their reply ids.
-enum : uint64_t { kTimePos = 1, kDuration, kPause };
+enum : uint64_t { kTimePos = 1, kDuration, kPause, kCurrentAudioOutput };
 // The duration asked for when a clip loads, tagged with the open it belongs to.
 constexpr uint64_t kDurationQuery = uint64_t(1) << 40;
 } // namespace
@@ -85,6 +85,7 @@ std::unique_ptr<MpvEngine> MpvEngine::create()
     api->observe_property(handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
     api->observe_property(handle, kDuration, "duration", MPV_FORMAT_DOUBLE);
     api->observe_property(handle, kPause, "pause", MPV_FORMAT_FLAG);
+    api->observe_property(handle, kCurrentAudioOutput, "current-ao", MPV_FORMAT_STRING);
     api->set_wakeup_callback(handle, &MpvEngine::onWakeup, engine.get());
     return engine;
 }
@@ -141,9 +142,22 @@ void MpvEngine::handlePropertyChange(const mpv_event& event)
     case kPause:
         paused_ = known && *static_cast<const int*>(property->data);
         break;
+    case kCurrentAudioOutput:
+        if (known && qstrcmp(*static_cast<const char* const*>(property->data), "null") == 0)
+            keepSilentOutput();
+        break;
     default:
         break;
     }
+}
+
+void MpvEngine::keepSilentOutput()
+{
+    // No sound device took the first clip: the next clips go straight to
+    // the null output instead of trying each device again (each try prints
+    // a dozen lines from the sound libraries).
+    const char* silent = "null";
+    api_.set_property_async(handle_, 0, "ao", MPV_FORMAT_STRING, &silent);
 }
 
 void MpvEngine::handleEvent(const mpv_event& event)

@@ -81,6 +81,7 @@ private:
     void drainEvents(double firstTimeout = 0);
     void handleEvent(const mpv_event& event);
     void handlePropertyChange(const mpv_event& event);
+    void keepSilentOutput();
     void waitForOpen(double timeoutSeconds);
     void handleEndFile(const mpv_event_end_file& end);
     void settleLateOpen();

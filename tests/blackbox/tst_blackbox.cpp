@@ -85,6 +85,18 @@ private slots:
         QCOMPARE(program.outerGeometry(video).topLeft(), QPoint(program.outerGeometry(main).right() + 1, 0));
         QVERIFY(!program.waitForWindow(QStringLiteral("b.wave")).isEmpty());
         QVERIFY(!program.waitForWindow(QStringLiteral("a.wave")).isEmpty()); // and round again
+
+        // Without a sound device the sound libraries complain once, at the
+        // first clip, not at every clip.
+        const auto complaints = [&program] {
+            const QByteArray printed = program.errorOutput();
+            return printed.count('\n') - printed.count("XDG_RUNTIME_DIR");
+        };
+        const qsizetype afterOneRound = complaints();
+        QVERIFY2(afterOneRound <= 10, qPrintable(QString::number(afterOneRound)));
+        QVERIFY(!program.waitForWindow(QStringLiteral("b.wave")).isEmpty());
+        QVERIFY(!program.waitForWindow(QStringLiteral("a.wave")).isEmpty());
+        QCOMPARE(complaints(), afterOneRound);
     }
 
     void screenSizesCountTheFrame()
@@ -175,8 +187,13 @@ private slots:
         const auto geometryOf = [&](const QString& title) {
             return program.outerGeometry(program.waitForWindow(title, 2000));
         };
+        const QRect fullScreen(0, 0, 1280, 1024);
         key(pictures, QStringLiteral("F11"));
-        QVERIFY(testsupport::waitFor([&] { return geometryOf(QStringLiteral("a.jpg")) == QRect(0, 0, 1280, 1024); }, 15000));
+        // A key sent while the window manager is still busy with the new
+        // window can be lost: pressed once more if nothing moved at all.
+        if (!testsupport::waitFor([&] { return geometryOf(QStringLiteral("a.jpg")) != normal; }, 5000))
+            key(program.waitForWindow(QStringLiteral("a.jpg")), QStringLiteral("F11"));
+        QVERIFY(testsupport::waitFor([&] { return geometryOf(QStringLiteral("a.jpg")) == fullScreen; }, 15000));
         // Keys where the user looks: on and back in the picture window itself.
         key(program.waitForWindow(QStringLiteral("a.jpg")), QStringLiteral("Right"));
         QVERIFY(!program.waitForWindow(QStringLiteral("b.gif")).isEmpty());

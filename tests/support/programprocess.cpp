@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <unistd.h>
 #include <QTest>
+#include <cstdio>
 
 namespace testsupport {
 
@@ -26,6 +27,7 @@ ProgramProcess::~ProgramProcess()
         process_.kill();
         process_.waitForFinished(5000);
     }
+    std::fputs(errorOutput().constData(), stderr);
 }
 
 void key(const QString& windowId, const QString& keys)
@@ -84,11 +86,16 @@ bool ProgramProcess::start(const QString& workingFolder, const QStringList& argu
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
     process_.setProcessEnvironment(env);
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     if (!workingFolder.isEmpty())
         process_.setWorkingDirectory(workingFolder);
     process_.start(qEnvironmentVariable("DVZ_BINARY"), arguments);
     return process_.waitForStarted(10000);
+}
+
+QByteArray ProgramProcess::errorOutput()
+{
+    errors_ += process_.readAllStandardError();
+    return errors_;
 }
 
 QStringList ProgramProcess::windowTitles()

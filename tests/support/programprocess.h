@@ -32,10 +32,14 @@ public:
     QString configDir() const { return config_.path(); }
     QString setting(const QString& key);
     QProcess& process() { return process_; }
+    // What the program printed on standard error so far (shown again when
+    // the process object goes).
+    QByteArray errorOutput();
 
 private:
     QTemporaryDir config_;
     QProcess process_;
+    QByteArray errors_;
 };
 
 // Runs a command and returns what it printed (trimmed).
