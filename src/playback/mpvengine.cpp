@@ -143,21 +143,15 @@ void MpvEngine::handlePropertyChange(const mpv_event& event)
         paused_ = known && *static_cast<const int*>(property->data);
         break;
     case kCurrentAudioOutput:
+        // No sound device took a clip: the next clips go straight to the
+        // null output instead of trying each device again (each try prints
+        // a dozen lines from the sound libraries).
         if (known && qstrcmp(*static_cast<const char* const*>(property->data), "null") == 0)
-            keepSilentOutput();
+            silentOutput_ = true;
         break;
     default:
         break;
     }
-}
-
-void MpvEngine::keepSilentOutput()
-{
-    // No sound device took the first clip: the next clips go straight to
-    // the null output instead of trying each device again (each try prints
-    // a dozen lines from the sound libraries).
-    const char* silent = "null";
-    api_.set_property_async(handle_, 0, "ao", MPV_FORMAT_STRING, &silent);
 }
 
 void MpvEngine::handleEvent(const mpv_event& event)
@@ -261,7 +255,7 @@ MpvEngine::OpenResult MpvEngine::open(const QByteArray& path, QString* error, do
     duration_.reset();
     durationSettled_ = false;
     position_ = 0;
-    const char* args[] = {"loadfile", path.constData(), "replace", nullptr};
+    const char* args[] = {"loadfile", path.constData(), "replace", silentOutput_ ? "ao=null" : nullptr, nullptr};
     api_.command(handle_, args);
     setPause(false);
     waitForOpen(timeoutSeconds);

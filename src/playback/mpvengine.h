@@ -81,7 +81,6 @@ private:
     void drainEvents(double firstTimeout = 0);
     void handleEvent(const mpv_event& event);
     void handlePropertyChange(const mpv_event& event);
-    void keepSilentOutput();
     void waitForOpen(double timeoutSeconds);
     void handleEndFile(const mpv_event_end_file& end);
     void settleLateOpen();
@@ -110,5 +109,6 @@ private:
     std::optional<double> duration_;
     bool durationSettled_ = false;
     bool paused_ = false;
+    bool silentOutput_ = false; // no sound device: the null output for every clip
     quint64 openCount_ = 0;
 };

@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QRadioButton>
+#include <QSet>
 #include <QTest>
 
 using testsupport::TestProgram;
@@ -24,32 +25,40 @@ private slots:
         screenSaver.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(FAKE_SCREENSAVER)});
         QVERIFY(screenSaver.waitForReadyRead(10000));
         QCOMPARE(screenSaver.readLine().trimmed(), QByteArray("ready"));
-        QStringList calls;
-        const auto waitForCall = [&](const QString& call) {
-            return testsupport::waitFor([&] {
-                while (screenSaver.canReadLine())
-                    calls << QString::fromUtf8(screenSaver.readLine().trimmed());
-                return calls.contains(call);
-            });
+        // The cookies inhibiting now, from the calls the stand-in printed.
+        QSet<QString> holding;
+        int inhibits = 0;
+        const auto held = [&] {
+            while (screenSaver.canReadLine()) {
+                const QStringList call = QString::fromUtf8(screenSaver.readLine().trimmed()).split(u' ');
+                if (call[0] == QStringLiteral("Inhibit") && call.value(2) == QStringLiteral("duvaVazorUzevaz")) {
+                    holding.insert(call[1]);
+                    ++inhibits;
+                } else if (call[0] == QStringLiteral("UnInhibit")) {
+                    holding.remove(call[1]);
+                }
+            }
+            return !holding.isEmpty();
         };
+        const auto becomes = [&](bool on) { return testsupport::waitFor([&] { return held() == on; }); };
 
         TestProgram program;
         MainWindow& main = program.app->mainWindow();
         testsupport::fillRows(*program.app, {"long.mpg"});
+        QVERIFY(!held());
         program.app->transport().PlaySelected();
-        QVERIFY(waitForCall("Inhibit 1 duvaVazorUzevaz"));
+        QVERIFY(becomes(true));
         main.Command4_Click(); // stop
-        QVERIFY(waitForCall("UnInhibit 1"));
+        QVERIFY(becomes(false));
         main.Command3_Click(); // play
-        QVERIFY(waitForCall("Inhibit 2 duvaVazorUzevaz"));
+        QVERIFY(becomes(true));
         main.pictureModeOption->setChecked(true); // still pictures: the screen may rest
-        QVERIFY(waitForCall("UnInhibit 2"));
+        QVERIFY(becomes(false));
         main.videoModeOption->setChecked(true);
-        QVERIFY(waitForCall("Inhibit 3 duvaVazorUzevaz"));
-        program.app->endNow();
-        QVERIFY(waitForCall("UnInhibit 3"));
-        QCOMPARE(calls, QStringList({"Inhibit 1 duvaVazorUzevaz", "UnInhibit 1", "Inhibit 2 duvaVazorUzevaz",
-                                     "UnInhibit 2", "Inhibit 3 duvaVazorUzevaz", "UnInhibit 3"}));
+        QVERIFY(becomes(true));
+        program.app->endNow(); // lets go before the process ends
+        QVERIFY(becomes(false));
+        QVERIFY(inhibits >= 3);
         screenSaver.kill();
         screenSaver.waitForFinished();
     }
