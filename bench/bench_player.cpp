@@ -64,6 +64,7 @@ long playingPeakKb(const QString& program, const QStringList& arguments)
     QTemporaryDir config;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", config.path());
+    environment.insert("XDG_DATA_HOME", config.path());
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(program, arguments);

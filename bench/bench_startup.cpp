@@ -17,6 +17,7 @@ QProcessEnvironment environment(const QTemporaryDir& config, const char* exitWhe
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", config.path());
+    env.insert("XDG_DATA_HOME", config.path());
     if (exitWhen)
         env.insert(exitWhen, "1");
     return env;

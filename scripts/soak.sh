@@ -23,7 +23,7 @@ mkdir -p "$work/config"
 actions=0 crashes=0 hangs=0 kills=0 damaged=0 refused=0
 start_program() {
     printf '[Option]\nF=OK\nDrive=/\nDir=%s\nOP=OP%s\n' "$work/corpus" $((RANDOM % 2 + 1)) > "$work/config/ZOLT.ini"
-    XDG_CONFIG_HOME="$work/config" LANG=ja_JP.UTF-8 "$binary" > /dev/null 2> "$work/stderr" &
+    XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" LANG=ja_JP.UTF-8 "$binary" > /dev/null 2> "$work/stderr" &
     pid=$!
     for _ in $(seq 100); do
         main=$(xdotool search --onlyvisible --pid $pid --name '^DuvavazorUzevaz$' 2>/dev/null | head -1)

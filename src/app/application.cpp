@@ -7,6 +7,7 @@
 #include "list/listview.h"
 #include "platform/messagebox.h"
 #include "platform/nativename.h"
+#include "platform/recentfiles.h"
 #include "platform/toolwindow.h"
 #include "platform/twips.h"
 #include "playback/mediaplayer.h"
@@ -26,6 +27,7 @@
 #include <QDir>
 #include <QRadioButton>
 #include <QScreen>
+#include <QThreadPool>
 #include <sys/stat.h>
 
 Application::Application(Options options)
@@ -265,6 +267,8 @@ void Application::openFromOutside(const QByteArray& path)
         return;
     }
     const bool isFolder = S_ISDIR(st.st_mode);
+    // File choosers and docks offer it again.
+    QThreadPool::globalInstance()->start([absolute, isFolder] { recentfiles::add(absolute, isFolder); });
     const QByteArray folder = isFolder ? absolute : absolute.left(absolute.lastIndexOf('/') + 1);
     if (!isFolder)
         chooseModeFor(absolute.mid(absolute.lastIndexOf('/') + 1));

@@ -2,6 +2,7 @@
 #include "app/picturebutton.h"
 #include "list/listview.h"
 #include "platform/messagebox.h"
+#include "platform/recentfiles.h"
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
@@ -348,6 +349,11 @@ private slots:
         QVERIFY(testsupport::waitFor([&] { return form.fileList->count() == 2; }));
         QCOMPARE(form.folderList->path(), tree.root());
         QCOMPARE(videoTitle(program), QStringLiteral("a.mp3"));
+        // Offered again by the desktop's file choosers.
+        QVERIFY(testsupport::waitFor([&] {
+            QFile recent(recentfiles::listPath());
+            return recent.open(QIODevice::ReadOnly) && recent.readAll().contains(QUrl::fromLocalFile(tree.root()).toEncoded());
+        }));
         // A file: its folder is searched, then it plays (or shows, a picture).
         QVERIFY(drop(tree.path("b.mp3")));
         QVERIFY(testsupport::waitFor([&] { return videoTitle(program) == QStringLiteral("b.mp3"); }));

@@ -1,12 +1,14 @@
 #include "platform/deferredicons.h"
 #include "platform/mounttable.h"
 #include "platform/nativename.h"
+#include "platform/recentfiles.h"
 #include "platform/regularfile.h"
 #include "platform/twips.h"
 #include "support/testsupport.h"
 
 #include <QStyleFactory>
 #include <QTest>
+#include <QXmlStreamReader>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -86,6 +88,53 @@ private slots:
         // "曲" in Shift-JIS is 0x8B 0xC8: not UTF-8, shown decoded as Shift-JIS.
         QCOMPARE(nativename::toDisplay(QByteArray("\x8b\xc8.mp3")), QStringLiteral("曲.mp3"));
         QVERIFY(!nativename::toDisplay(QByteArray("\xff\xfe.mp3")).isEmpty());
+    }
+
+    void recentFilesKeepOtherEntriesAndCountOurs()
+    {
+        testsupport::TempTree home;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.root()));
+        QFile list(recentfiles::listPath());
+        QCOMPARE(list.fileName(), home.path("recently-used.xbel"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        const QByteArray theirs =
+            "<bookmark href=\"file:///home/taro/notes.txt\" added=\"2020-01-01T00:00:00.000000Z\" "
+            "modified=\"2020-01-01T00:00:00.000000Z\" visited=\"2020-01-01T00:00:00.000000Z\">";
+        list.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" "
+                   "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
+                   "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n" + theirs +
+                   "<info><metadata owner=\"http://freedesktop.org\"><mime:mime-type type=\"text/plain\"/>"
+                   "<bookmark:applications><bookmark:application name=\"gedit\" exec=\"'gedit %u'\" "
+                   "modified=\"2020-01-01T00:00:00.000000Z\" count=\"3\"/></bookmark:applications>"
+                   "</metadata></info></bookmark>\n</xbel>\n");
+        list.close();
+
+        const QDateTime first(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
+        QVERIFY(recentfiles::add("/media/曲/clip 1.mpg", false, first));
+        QVERIFY(recentfiles::add("/media/曲", true, first));
+        QVERIFY(recentfiles::add("/media/曲/clip 1.mpg", false, first.addSecs(60)));
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        const QByteArray written = list.readAll();
+        list.close();
+        QVERIFY(written.contains(theirs));
+        QVERIFY(written.contains("name=\"gedit\" exec=\"'gedit %u'\" modified=\"2020-01-01T00:00:00.000000Z\" count=\"3\""));
+        QCOMPARE(written.count("href=\"file:///media/%E6%9B%B2/clip%201.mpg\""), 1);
+        QVERIFY(written.contains("added=\"2026-12-07T10:00:00.000000Z\" modified=\"2026-12-07T10:01:00.000000Z\""));
+        QVERIFY(written.contains("<mime:mime-type type=\"video/mpeg\"/>"));
+        QVERIFY(written.contains("<mime:mime-type type=\"inode/directory\"/>"));
+        QVERIFY(written.contains("count=\"2\""));
+        QXmlStreamReader check(written);
+        while (!check.atEnd())
+            check.readNext();
+        QVERIFY2(!check.hasError(), qPrintable(check.errorString()));
+
+        // A list that cannot be read is left for its owner, not replaced.
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("<xbel><bookmark href=");
+        list.close();
+        QVERIFY(!recentfiles::add("/media/a.mpg", false));
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        QCOMPARE(list.readAll(), QByteArray("<xbel><bookmark href="));
     }
 
     void onlyRegularFilesOpen()
