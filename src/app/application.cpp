@@ -25,6 +25,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QRadioButton>
 #include <QScreen>
 #include <QThreadPool>
@@ -62,6 +63,15 @@ void Application::start()
     screenWatch_.setInterval(500);
     connect(&screenWatch_, &QTimer::timeout, this, [this] { idleInhibitor_.setHeld(keepsScreenOn()); });
     screenWatch_.start();
+    qApp->installEventFilter(this);
+}
+
+bool Application::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && mainWindow_ &&
+        mainWindow_->mediaKey(static_cast<QKeyEvent*>(event)->key()))
+        return true;
+    return QObject::eventFilter(watched, event);
 }
 
 bool Application::keepsScreenOn()

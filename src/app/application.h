@@ -88,6 +88,10 @@ public:
     // picture fills the screen.
     bool keepsScreenOn();
 
+protected:
+    // The media keys, in whichever of the program's windows has the focus.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void createSearch();
     void createTransport();

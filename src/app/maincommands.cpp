@@ -274,6 +274,53 @@ void MainWindow::mnuNextBack_Click()
     app_.transport().playSelectedOrPassOn(Transport::Direction::Backward);
 }
 
+bool MainWindow::mediaKey(int key)
+{
+    switch (key) {
+    case Qt::Key_MediaNext:
+    case Qt::Key_MediaPrevious:
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaPause:
+    case Qt::Key_MediaTogglePlayPause:
+    case Qt::Key_MediaStop:
+        if (isStillPictureMode())
+            pictureKey(key);
+        else
+            playbackKey(key);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::pictureKey(int key)
+{
+    // As Space and 無変換 do; there is nothing to play or stop.
+    if (key == Qt::Key_MediaNext)
+        SelectNextRow(*fileList);
+    else if (key == Qt::Key_MediaPrevious)
+        SelectPreviousRow(*fileList);
+    else
+        return;
+    app_.ShowSelectedPicture();
+}
+
+void MainWindow::playbackKey(int key)
+{
+    MediaPlayer& player = app_.transport().videoWindow().player();
+    const bool pause = key == Qt::Key_MediaPause || (key == Qt::Key_MediaTogglePlayPause && player.isPlaying());
+    if (key == Qt::Key_MediaNext)
+        mnuNext_Click();
+    else if (key == Qt::Key_MediaPrevious)
+        mnuNextBack_Click();
+    else if (key == Qt::Key_MediaStop)
+        Command4_Click();
+    else if (pause)
+        player.Pause();
+    else
+        Command3_Click();
+}
+
 void MainWindow::mnuOption_Click()
 {
     bringForward(isVideoMode() ? app_.mediaTypesDialog() : app_.pictureTypesDialog());

@@ -88,6 +88,12 @@ public slots:
     void mnuTopic_Click();
     void mnuVersion_Click();
 
+    // A keyboard's media keys (play, pause, play/pause, stop, next,
+    // previous): the transport in video mode; next and previous step the
+    // pictures in still-picture mode, where the others do nothing. False for
+    // any other key.
+    bool mediaKey(int key);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     // A folder or file dropped from a file manager opens as from the command line.
@@ -96,6 +102,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void pictureKey(int key);
+    void playbackKey(int key);
     void createControls();
     void createButtons();
     void createMenus();

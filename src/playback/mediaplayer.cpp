@@ -190,6 +190,12 @@ void MediaPlayer::Play()
         engine_->play();
 }
 
+void MediaPlayer::Pause()
+{
+    if (engine_)
+        engine_->pause();
+}
+
 void MediaPlayer::Stop()
 {
     if (engine_)

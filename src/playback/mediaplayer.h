@@ -42,6 +42,8 @@ public:
     // Refused (false) for a negative position or without a clip.
     bool setCurrentPosition(double seconds);
     void Play();
+    // Holds the clip where it is (Play resumes it).
+    void Pause();
     void Stop();
     // Hundredths of a decibel: 0 is full volume, -1500 is 15 dB quieter.
     void setVolume(int hundredthsOfDb);

@@ -233,6 +233,42 @@ private slots:
         QCOMPARE(videoTitle(program), QStringLiteral("5.mp3"));
     }
 
+    void mediaKeysDriveTheTransportOrStepThePictures()
+    {
+        testsupport::MessageRecorder messages;
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"long.mpg", "1.mpg"}, {"long.mpg", "2.mpg"}, {"landscape.jpg", "a.jpg"}, {"square.gif", "b.gif"}});
+        searchIn(program, tree);
+        MainWindow& form = program.app->mainWindow();
+        MediaPlayer& player = program.app->transport().videoWindow().player();
+        tap(form.fileList, Qt::Key_MediaNext);
+        QCOMPARE(videoTitle(program), QStringLiteral("2.mpg"));
+        QVERIFY(testsupport::waitFor([&] { return player.isPlaying(); }));
+        tap(&program.app->transport().videoWindow(), Qt::Key_MediaTogglePlayPause); // from the video window too
+        QVERIFY(player.isPaused());
+        tap(form.fileList, Qt::Key_MediaTogglePlayPause);
+        QVERIFY(!player.isPaused());
+        tap(form.fileList, Qt::Key_MediaStop);
+        QVERIFY(player.isPaused());
+        tap(form.fileList, Qt::Key_MediaPlay);
+        QVERIFY(!player.isPaused());
+        tap(form.fileList, Qt::Key_MediaPrevious);
+        QCOMPARE(videoTitle(program), QStringLiteral("1.mpg"));
+
+        form.pictureModeOption->setChecked(true);
+        searchIn(program, tree);
+        PictureWindow& pictures = program.app->pictureWindow();
+        QCOMPARE(pictures.windowTitle(), QStringLiteral("a.jpg"));
+        tap(&pictures, Qt::Key_MediaNext);
+        QCOMPARE(pictures.windowTitle(), QStringLiteral("b.gif"));
+        tap(&pictures, Qt::Key_MediaPlay); // nothing to play, no message
+        tap(form.fileList, Qt::Key_MediaPrevious);
+        QCOMPARE(pictures.windowTitle(), QStringLiteral("a.jpg"));
+        QVERIFY(!program.app->transport().loadedVideoWindow());
+        QVERIFY(messages.texts.isEmpty());
+    }
+
     void aSingleRowLoops()
     {
         TestProgram program;
