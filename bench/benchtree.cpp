@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,18 +22,8 @@ void touch(const QByteArray& path)
 const char* const kExtensions[] = {"avi", "RA", "ram", "Mpg", "mpeg", "qt", "MOV", "dat", "wave", "mp3", "rm",
                                    "jpg", "BMP", "gif", "txt", "wav", "doc", "png", "mp4", "flac"};
 
-} // namespace
-
-QByteArray benchTree()
+void fillTree(const QByteArray& root)
 {
-    const QByteArray root = "/tmp/duvavazoruzevaz-bench-tree";
-    const QByteArray done = root + "/.complete-v1";
-    if (QFile::exists(QString::fromUtf8(done)))
-        return root;
-    std::printf("making the benchmark tree under %s…\n", root.constData());
-    std::fflush(stdout);
-    QDir(QString::fromUtf8(root)).removeRecursively();
-    ::mkdir(root.constData(), 0755);
     int folders = 0;
     unsigned seed = 12345;
     const auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
@@ -57,23 +48,37 @@ QByteArray benchTree()
     ::mkdir(big.constData(), 0755);
     for (int f = 0; f < 10000; ++f)
         touch(big + "/clip" + QByteArray::number(f) + "." + kExtensions[next() % 20]);
-    touch(done);
     std::printf("%d folders\n", folders + 1);
+}
+
+// A fixture folder under /tmp, made by fill() the first time only.
+QByteArray madeOnce(const QByteArray& root, const char* what, const std::function<void()>& fill)
+{
+    const QByteArray done = root + "/.complete-v1";
+    if (QFile::exists(QString::fromUtf8(done)))
+        return root;
+    std::printf("making %s under %s…\n", what, root.constData());
+    std::fflush(stdout);
+    QDir(QString::fromUtf8(root)).removeRecursively();
+    ::mkdir(root.constData(), 0755);
+    fill();
+    touch(done);
     return root;
+}
+
+} // namespace
+
+QByteArray benchTree()
+{
+    const QByteArray root = "/tmp/duvavazoruzevaz-bench-tree";
+    return madeOnce(root, "the benchmark tree", [&root] { fillTree(root); });
 }
 
 QByteArray benchMillionFolder()
 {
     const QByteArray root = "/tmp/duvavazoruzevaz-bench-million";
-    const QByteArray done = root + "/.complete-v1";
-    if (QFile::exists(QString::fromUtf8(done)))
-        return root;
-    std::printf("making a folder of 1,000,000 files under %s…\n", root.constData());
-    std::fflush(stdout);
-    QDir(QString::fromUtf8(root)).removeRecursively();
-    ::mkdir(root.constData(), 0755);
-    for (int f = 0; f < 1000000; ++f)
-        touch(root + "/file" + QByteArray::number(f) + (f % 10 == 0 ? ".mp3" : ".txt"));
-    touch(done);
-    return root;
+    return madeOnce(root, "a folder of 1,000,000 files", [&root] {
+        for (int f = 0; f < 1000000; ++f)
+            touch(root + "/file" + QByteArray::number(f) + (f % 10 == 0 ? ".mp3" : ".txt"));
+    });
 }
