@@ -83,7 +83,7 @@ int main(int argc, char* argv[])
     QApplication qt(argc, argv);
     const QString fixtures = qt.arguments().value(1);
     VideoWindow window;
-    window.Form_Load([] { return 3390.0; });
+    window.Form_Load([] { return QRect(226, 0, 1054, 1024); });
     window.show();
     window.player().ensureEngine();
     waitUntil([] { return false; }, 300);

@@ -123,7 +123,7 @@ void Application::createTransport()
     Transport::Hooks hooks{
         [&main] { return main.isVideoMode(); },
         [this] { closePictureWindow(); },
-        [&main] { return outerWidth(main); },
+        [&main] { return areaBeside(main); },
         [this] { focusMainWindow(); },
     };
     transport_ = std::make_unique<Transport>(*main.fileList, std::move(hooks));
@@ -135,9 +135,7 @@ PictureWindow& Application::pictureWindow()
 {
     if (!pictureWindow_) {
         pictureWindow_ = new PictureWindow();
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        pictureWindow_->Form_Load(outerWidth(*mainWindow_),
-                                  twips::fromPixels(screen.width()), twips::fromPixels(screen.height()));
+        pictureWindow_->Form_Load([&main = *mainWindow_] { return areaBeside(main); });
         connectPictureWindow(*pictureWindow_);
     }
     return *pictureWindow_;

@@ -10,6 +10,21 @@
 #include <QTimer>
 #include <cstdio>
 
+namespace {
+
+// The windows are placed beside one another, which a Wayland client
+// cannot do: where the session also offers X (Xwayland) and the user has
+// not chosen a platform, use X.
+bool preferX11()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    return true;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     const CommandLine line = parseCommandLine(argc, argv);
@@ -20,7 +35,10 @@ int main(int argc, char* argv[])
     // The menu bar belongs to the window's fixed layout, so it stays in the
     // window even where the desktop offers a global menu.
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    const bool xOnWayland = preferX11();
     QApplication qt(argc, argv);
+    if (xOnWayland)
+        qunsetenv("QT_QPA_PLATFORM"); // not for programs started from here
     QApplication::setStyle(new DeferredIconStyle);
     QApplication::setApplicationName(QStringLiteral("duvaVazorUzevaz"));
     QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));

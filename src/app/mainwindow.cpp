@@ -13,6 +13,8 @@
 #include <QUrl>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -145,7 +147,7 @@ void MainWindow::Form_Load()
 {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     helpFile_ = QStringLiteral("ruzedir.hlp");
-    move(0, 0);
+    move(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
     resize(twips::toPixels(mainlayout::kDesignWidth),
            twips::toPixels(mainlayout::kDesignHeight) + menuBar()->sizeHint().height());
     distances_ = mainlayout::recordDistances(mainlayout::design(), mainlayout::kDesignWidth,

@@ -54,11 +54,72 @@ double ToolWindow::outerHeight() const
     return twips::fromPixels(height() + frame.top() + frame.bottom());
 }
 
+QRect workArea(const QWidget& window)
+{
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    return screen->availableGeometry();
+}
+
+QRect areaBeside(const QWidget& mainWindow)
+{
+    QRect area = workArea(mainWindow);
+    area.setLeft(area.left() + twips::toPixels(outerWidth(mainWindow)));
+    return area;
+}
+
 void ToolWindow::setOuterSize(double width, double height)
 {
     const QMargins frame = windowFrame(*this);
     resize(std::max(1, twips::toPixels(width) - frame.left() - frame.right()),
            std::max(1, twips::toPixels(height) - frame.top() - frame.bottom()));
+}
+
+void ToolWindow::placeOuter(std::function<QRect()> outer)
+{
+    placement_ = std::move(outer);
+    applyPlacement();
+    settlePlacement();
+}
+
+void ToolWindow::applyPlacement()
+{
+    const QRect outer = placement_();
+    const QMargins frame = windowFrame(*this);
+    resize(std::max(1, outer.width() - frame.left() - frame.right()),
+           std::max(1, outer.height() - frame.top() - frame.bottom()));
+    // Before the window exists, move() places the frame's corner (the
+    // window manager keeps it there). After, it places the frame's corner
+    // where Qt knows the frame, else the client's: then add the frame the
+    // window manager will give.
+    if (!testAttribute(Qt::WA_WState_Created)) {
+        move(outer.topLeft());
+        return;
+    }
+    const QPoint known(geometry().x() - x(), geometry().y() - y());
+    move(outer.topLeft() + QPoint(frame.left(), frame.top()) - known);
+}
+
+void ToolWindow::settlePlacement()
+{
+    if (!placement_ || ownFrame(*this).isNull())
+        return;
+    if (frameGeometry() != placement_())
+        applyPlacement();
+    placement_ = nullptr;
+}
+
+bool ToolWindow::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+        settlePlacement();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
 }
 
 void ToolWindow::toggleFullScreen()

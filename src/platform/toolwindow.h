@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 // A window of the program beside the main window: title bar, system menu,
 // minimise, maximise and close boxes, no task bar entry. Its outer sizes
@@ -15,6 +16,11 @@ public:
     double outerHeight() const;
     // Sizes the client area so that the outer size is as given (twips).
     void setOuterSize(double width, double height);
+    // Puts the outer rectangle (frame included, in pixels) where the
+    // function says. A window manager may frame this window, or the main
+    // window the place depends on, only after it is shown: the place is
+    // asked again and set once this window's own frame is known.
+    void placeOuter(std::function<QRect()> outer);
 
     // For the windows that show clips and pictures: F11 or a double click
     // toggles full screen on the screen the window is on; Esc leaves it,
@@ -27,12 +33,17 @@ signals:
     void focusMainWindow();
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void applyPlacement();
+    void settlePlacement();
+
     bool fullScreenAllowed_ = false;
     QRect normalGeometry_;
+    std::function<QRect()> placement_; // until the window manager's frame is known
 };
 
 // The window manager's frame around a top-level window, in pixels: none
@@ -42,3 +53,11 @@ QMargins windowFrame(const QWidget& window);
 
 // Outer width of a top-level window in twips, frame included.
 double outerWidth(const QWidget& window);
+
+// The part of the window's screen that windows may use: the screen less
+// the desktop's panels.
+QRect workArea(const QWidget& window);
+
+// The part of the main window's work area right of the main window, where
+// the video and picture windows go.
+QRect areaBeside(const QWidget& mainWindow);

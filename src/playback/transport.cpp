@@ -21,7 +21,7 @@ VideoWindow& Transport::videoWindow()
 {
     if (!window_) {
         window_ = new VideoWindow();
-        window_->Form_Load(hooks_.mainOuterWidth);
+        window_->Form_Load(hooks_.areaBesideMainWindow);
         connect(&window_->player(), &MediaPlayer::EndOfStream, this, &Transport::EndOfStream);
         connect(&window_->player(), &MediaPlayer::PlaybackFailed, this, &Transport::passOnAfterFailure);
         connect(&window_->player(), &MediaPlayer::LateOpened, this, &Transport::placeForScan);

@@ -20,8 +20,8 @@ public:
     struct Hooks {
         std::function<bool()> isVideoMode;
         std::function<void()> closePictureWindow;
-        // The main window's outer width in twips; the video window opens right of it.
-        std::function<double()> mainOuterWidth;
+        // The area right of the main window (pixels); the video window opens at its top left.
+        std::function<QRect()> areaBesideMainWindow;
         // Esc in the video window.
         std::function<void()> focusMainWindow;
     };

@@ -11,16 +11,24 @@ VideoWindow::VideoWindow(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);
     allowFullScreen();
-    // The system colour of active window borders.
     setAutoFillBackground(true);
-    QPalette look = palette();
-    look.setColor(QPalette::Window, QApplication::palette().color(QPalette::Active, QPalette::Mid));
-    setPalette(look);
+    setBackground(false);
     resize(twips::toPixelSize(videolayout::kClientWidth, videolayout::kClientHeight));
     player_ = new MediaPlayer(this);
     player_->setGeometry(twips::toPixelRect(videolayout::kPlayerDesign));
     // In full screen the seek bar shows only while the mouse moves.
     connect(this, &ToolWindow::fullScreenChanged, player_, &MediaPlayer::setSeekBarOnDemand);
+    connect(this, &ToolWindow::fullScreenChanged, this, &VideoWindow::setBackground);
+}
+
+void VideoWindow::setBackground(bool fullScreen)
+{
+    // The system colour of active window borders; black around a clip
+    // shown full screen.
+    QPalette look = palette();
+    look.setColor(QPalette::Window,
+                  fullScreen ? QColor(Qt::black) : QApplication::palette().color(QPalette::Active, QPalette::Mid));
+    setPalette(look);
 }
 
 void VideoWindow::setOuterSize(double width, double height)
@@ -34,31 +42,13 @@ twips::Rect VideoWindow::playerGeometry() const
     return twips::fromPixelRect(player_->geometry());
 }
 
-void VideoWindow::Form_Load(std::function<double()> mainOuterWidth)
+void VideoWindow::Form_Load(std::function<QRect()> areaBesideMainWindow)
 {
-    mainOuterWidth_ = std::move(mainOuterWidth);
-    placeBesideMainWindow();
+    placeOuter([this, area = std::move(areaBesideMainWindow)] {
+        return QRect(area().topLeft(), size().grownBy(windowFrame(*this)));
+    });
     loadClientSize_ = size();
     memory_ = videolayout::record(twips::fromPixels(width()), twips::fromPixels(height()), playerGeometry());
-}
-
-void VideoWindow::placeBesideMainWindow()
-{
-    const QPoint at(twips::toPixels(mainOuterWidth_()), 0);
-    // move() places the frame's corner where Qt knows the frame, else the
-    // client's: add the frame the window manager will give.
-    const QMargins frame = windowFrame(*this);
-    const QPoint known(geometry().x() - x(), geometry().y() - y());
-    move(at + QPoint(frame.left(), frame.top()) - known);
-}
-
-void VideoWindow::showEvent(QShowEvent* event)
-{
-    if (!shown_ && mainOuterWidth_) {
-        shown_ = true;
-        placeBesideMainWindow();
-    }
-    ToolWindow::showEvent(event);
 }
 
 long VideoWindow::baseWidth() const

@@ -17,10 +17,9 @@ public:
 
     MediaPlayer& player() { return *player_; }
 
-    // Places the window right of the main window (whose outer width in
-    // twips the function gives), now and again when it is first shown: the
-    // main window may have no frame yet while it loads.
-    void Form_Load(std::function<double()> mainOuterWidth);
+    // Places the window at the top left of the area right of the main
+    // window (the function gives it, in pixels; see ToolWindow::placeOuter).
+    void Form_Load(std::function<QRect()> areaBesideMainWindow);
     // The outer size at load in twips, the base of the 画面サイズ menu: the
     // load-time client size with the frame the window manager gives.
     long baseWidth() const;
@@ -34,16 +33,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
-    void placeBesideMainWindow();
+    void setBackground(bool fullScreen);
 
     MediaPlayer* player_;
     videolayout::Memory memory_;
-    std::function<double()> mainOuterWidth_;
     QSize loadClientSize_;
-    bool shown_ = false;
 };
 
 // The three window sizes of the "画面サイズ" menu: 50, 100 or 150 % of the

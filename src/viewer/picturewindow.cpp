@@ -60,10 +60,9 @@ PictureWindow::PictureWindow(QWidget* parent)
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-void PictureWindow::Form_Load(double mainOuterWidth, double screenWidth, double screenHeight)
+void PictureWindow::Form_Load(std::function<QRect()> areaBesideMainWindow)
 {
-    move(twips::toPixels(mainOuterWidth), 0);
-    setOuterSize(screenWidth - mainOuterWidth, screenHeight);
+    placeOuter(std::move(areaBesideMainWindow));
     label_->setCaption(KeyHelpText);
 }
 
@@ -75,7 +74,10 @@ void PictureWindow::Form_Resize()
 void PictureWindow::CenterPicture()
 {
     const twips::Rect shown = image_->geometryTwips();
-    const picturefit::Position at = picturefit::CenterPicture(outerWidth(), outerHeight(), shown.width, shown.height);
+    const bool alone = isFullScreen();
+    const picturefit::Position at =
+        picturefit::CenterPicture(alone ? twips::fromPixels(width()) : outerWidth(),
+                                  alone ? twips::fromPixels(height()) : outerHeight(), shown.width, shown.height);
     image_->movePositionTwips(at.left, at.top);
 }
 

@@ -34,11 +34,11 @@ public:
     PictureImage& image() { return *image_; }
     CaptionLabel& label() { return *label_; }
 
-    // Places the window for a main window of that outer width on a screen
-    // of that size (all in twips).
-    void Form_Load(double mainOuterWidth, double screenWidth, double screenHeight);
+    // Fills the area right of the main window (in pixels: see areaBeside).
+    void Form_Load(std::function<QRect()> areaBesideMainWindow);
     void Form_Resize();
-    // Centres Image1 by the window's outer size.
+    // Centres Image1 by the window's outer size; in full screen, by the
+    // area the window really got.
     void CenterPicture();
 
 signals:

@@ -24,7 +24,7 @@ private slots:
     void initTestCase()
     {
         window = new VideoWindow();
-        window->Form_Load([] { return 0.0; });
+        window->Form_Load([] { return QRect(0, 0, 1280, 1024); });
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QVERIFY(window->player().ensureEngine());

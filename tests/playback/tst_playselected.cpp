@@ -41,7 +41,7 @@ private slots:
         ListView list;
         for (const char* name : {"1.wave", "2.wave", "3.wave", "4.wave"})
             list.appendRow(tree.nativeRoot() + '/', name, 1);
-        Transport transport(list, {[] { return true; }, [] {}, [] { return 0.0; }, [] {}});
+        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}});
         const int tries = qEnvironmentVariableIntValue("DVZ_RACE_TRIES") > 0 ? qEnvironmentVariableIntValue("DVZ_RACE_TRIES") : 25;
         for (int i = 0; i < tries; ++i) {
             list.select(1);
@@ -72,7 +72,7 @@ private slots:
         ListView list;
         for (const char* name : {"a.wave", "b.mpg", "c.mpg", "d.avi", "e.wave"})
             list.appendRow(tree.nativeRoot() + '/', name, 1);
-        Transport transport(list, {[] { return true; }, [] {}, [] { return 0.0; }, [] {}});
+        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}});
         QVERIFY(transport.PlaySelected());
         QVERIFY(testsupport::waitFor([&] { return list.selectedIndex() == 5; }, 3000));
         QCOMPARE(transport.videoWindow().player().playingEntry(), list.fullPath(5));
@@ -84,7 +84,7 @@ private slots:
         ListView list;
         list.appendRow(fixtureFolder(), "broken.avi", 1);
         list.appendRow(fixtureFolder(), "broken.avi", 1);
-        Transport transport(list, {[] { return true; }, [] {}, [] { return 0.0; }, [] {}});
+        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}});
         QVERIFY(transport.playSelectedOrPassOn(Transport::Direction::Forward));
         QSignalSpy failures(&transport.videoWindow().player(), &MediaPlayer::PlaybackFailed);
         QVERIFY(testsupport::waitFor([&] { return failures.count() == 2; }, 3000));
@@ -105,7 +105,7 @@ private slots:
         ListView list;
         for (const char* name : {"1.wave", "2.wave", "3.mpg", "4.wave"})
             list.appendRow(tree.nativeRoot() + '/', name, 1);
-        Transport transport(list, {[] { return true; }, [] {}, [] { return 0.0; }, [] {}});
+        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}});
         MediaPlayer& player = transport.videoWindow().player();
         player.setOpenWait(0);
         QVERIFY(transport.PlaySelected());
@@ -159,7 +159,7 @@ private slots:
         // eight seconds back (seeks that land late gave four or five).
         ListView list;
         list.appendRow(fixtureFolder(), "long.mpg", 1);
-        Transport transport(list, {[] { return true; }, [] {}, [] { return 0.0; }, [] {}});
+        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}});
         QVERIFY(transport.PlaySelected());
         MediaPlayer& player = transport.videoWindow().player();
         QVERIFY(player.setCurrentPosition(30));

@@ -45,8 +45,8 @@ private slots:
     void realWindowLoadsBesideTheMainWindowAndResizes()
     {
         VideoWindow window;
-        window.Form_Load([] { return 3500.0; });
-        QCOMPARE(window.pos(), QPoint(twips::toPixels(3500), 0));
+        window.Form_Load([] { return QRect(233, 0, 1047, 1024); });
+        QCOMPARE(window.pos(), QPoint(233, 0));
         QCOMPARE(window.windowTitle(), QStringLiteral("_"));
         QCOMPARE(window.baseWidth(), 5625L); // no frame under a bare X server
         QCOMPARE(window.baseHeight(), 3990.0f);
@@ -59,7 +59,7 @@ private slots:
         ApplyScreenSize(window, 150);
         QCOMPARE(window.size(), once);
         QCOMPARE(once, QSize(twips::toPixels(5625 * 1.5), twips::toPixels(3990 * 1.5)));
-        QCOMPARE(window.pos(), QPoint(twips::toPixels(3500), 0));
+        QCOMPARE(window.pos(), QPoint(233, 0));
 
         const twips::Rect before = window.playerGeometry();
         window.showMinimized();

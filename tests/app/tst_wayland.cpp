@@ -1,0 +1,48 @@
+// The windows under a native Wayland session (weston, headless), where the
+// compositor places them: each must still fit the screen's available area.
+#include "app/mainwindow.h"
+#include "support/desktop.h"
+#include "support/testsupport.h"
+#include "viewer/picturewindow.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+
+class WaylandTest : public QObject {
+    Q_OBJECT
+private slots:
+    void windowsFitTheAvailableArea()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
+        testsupport::TestProgram program;
+        MainWindow& main = program.app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        PictureWindow& pictures = program.app->pictureWindow();
+        pictures.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pictures));
+        const QRect available = pictures.screen()->availableGeometry();
+        const QSize mainOuter = main.frameGeometry().size();
+        const QSize outer = pictures.frameGeometry().size();
+        QVERIFY2(outer.height() <= available.height() && mainOuter.height() <= available.height(),
+                 qPrintable(QStringLiteral("%1 %2").arg(outer.height()).arg(available.height())));
+        // Beside the main window, wherever the compositor puts the two.
+        QVERIFY2(mainOuter.width() + outer.width() <= available.width(),
+                 qPrintable(QStringLiteral("%1 + %2 > %3").arg(mainOuter.width()).arg(outer.width()).arg(available.width())));
+    }
+};
+
+// The session starts before the application that connects to it.
+int main(int argc, char* argv[])
+{
+    testsupport::WaylandSession session;
+    if (!session.running())
+        qFatal("weston did not start");
+    qputenv("XDG_RUNTIME_DIR", session.runtimeDir().toUtf8());
+    qputenv("WAYLAND_DISPLAY", session.waylandDisplay().toUtf8());
+    qputenv("QT_QPA_PLATFORM", "wayland");
+    QApplication qt(argc, argv);
+    WaylandTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_wayland.moc"

@@ -1,0 +1,224 @@
+// The windows on the desktops users run: a panel, a loaded machine, two
+// monitors, a Wayland session offering X.
+#include "support/desktop.h"
+#include "support/programprocess.h"
+#include "support/testsupport.h"
+
+#include <QImage>
+#include <QTest>
+#include <map>
+
+using testsupport::Background;
+using testsupport::key;
+using testsupport::ProgramProcess;
+using testsupport::run;
+
+namespace {
+
+const QString kMainTitle = QStringLiteral("DuvavazorUzevaz");
+
+bool waitForWindowManager(const Background& windowManager)
+{
+    return windowManager.running() && testsupport::waitFor([] {
+        QTest::qWait(100);
+        return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+            .contains(QStringLiteral("window id"));
+    }, 10000);
+}
+
+// Sets environment variables (an empty value removes one) while it lives.
+class EnvironmentChange {
+public:
+    explicit EnvironmentChange(const std::map<QByteArray, QByteArray>& values)
+    {
+        for (const auto& [name, value] : values) {
+            previous_[name] = qgetenv(name.constData());
+            value.isEmpty() ? qunsetenv(name.constData()) : qputenv(name.constData(), value);
+        }
+    }
+    ~EnvironmentChange()
+    {
+        for (const auto& [name, value] : previous_)
+            value.isEmpty() ? qunsetenv(name.constData()) : qputenv(name.constData(), value);
+    }
+
+private:
+    std::map<QByteArray, QByteArray> previous_;
+};
+
+QImage screenshot()
+{
+    const QString file = QDir::temp().filePath(QStringLiteral("dvz-desktops-%1.png").arg(QCoreApplication::applicationPid()));
+    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), file});
+    QImage shot(file);
+    QFile::remove(file);
+    return shot;
+}
+
+// The bounding box of what is not black within the area.
+QRect litArea(const QImage& shot, const QRect& area)
+{
+    QRect lit;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(shot.pixel(x, y)) > 24)
+                lit |= QRect(x, y, 1, 1);
+    return lit;
+}
+
+// The window with that title, its outer rectangle once it is the one asked.
+bool settlesAt(ProgramProcess& program, const QString& title, const QRect& outer)
+{
+    return testsupport::waitFor([&] {
+        QTest::qWait(100);
+        return program.outerGeometry(program.waitForWindow(title, 2000)) == outer;
+    }, 8000);
+}
+
+// F11 in the window with that title, until its client area covers the area.
+bool goesFullScreen(ProgramProcess& program, const QString& title, const QRect& screen)
+{
+    const auto client = [&] { return program.windowGeometry(program.waitForWindow(title, 2000)); };
+    for (int press = 0; press < 2; ++press) { // a key sent while the window manager is busy can be lost
+        key(program.waitForWindow(title), QStringLiteral("F11"));
+        if (testsupport::waitFor([&] { QTest::qWait(100); return client() == screen; }, 6000))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class DesktopsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void panelKeepsWindowsInTheWorkAreaAndFullScreenCoversIt()
+    {
+        Background openbox(QStringLiteral("openbox"));
+        QVERIFY(waitForWindowManager(openbox));
+        testsupport::Panel panel(40);
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("a.jpg")));
+        QVERIFY(QFile::copy(testsupport::fixture("long.mpg"), tree.path("clip.mpg")));
+        const QRect screen(0, 0, 1280, 1024);
+        {
+            ProgramProcess program;
+            QVERIFY(program.start({}, {tree.path("a.jpg")}));
+            const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
+            QCOMPARE(main.topLeft(), QPoint(0, 0));
+            QVERIFY(settlesAt(program, QStringLiteral("a.jpg"), QRect(QPoint(main.right() + 1, 0), QPoint(1279, 1023 - 40))));
+            QVERIFY(goesFullScreen(program, QStringLiteral("a.jpg"), screen));
+            // Drawn in the middle of the screen, over the panel.
+            QTest::qWait(500);
+            const QRect picture = litArea(screenshot(), screen);
+            QVERIFY2(qAbs(picture.center().x() - screen.center().x()) <= 1 &&
+                         qAbs(picture.center().y() - screen.center().y()) <= 1,
+                     qPrintable(QStringLiteral("%1,%2 %3x%4").arg(picture.x()).arg(picture.y()).arg(picture.width()).arg(picture.height())));
+        }
+        {
+            ProgramProcess program;
+            QVERIFY(program.start({}, {tree.root()}));
+            const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
+            const QString video = program.waitForWindow(QStringLiteral("clip.mpg"));
+            QVERIFY(!video.isEmpty());
+            QCOMPARE(program.outerGeometry(video).topLeft(), QPoint(main.right() + 1, 0));
+            QVERIFY(goesFullScreen(program, QStringLiteral("clip.mpg"), screen));
+            // The strips beside the clip are black, as a full-screen player's are.
+            QTest::qWait(500);
+            const QImage shot = screenshot();
+            QCOMPARE(QColor(shot.pixel(1, 512)), QColor(Qt::black));
+            QCOMPARE(QColor(shot.pixel(1278, 512)), QColor(Qt::black));
+        }
+    }
+
+    void everyFrameOnTheScreenOfABusyMachine()
+    {
+        Background openbox(QStringLiteral("openbox"));
+        QVERIFY(waitForWindowManager(openbox));
+        testsupport::BusyMachine busy;
+        testsupport::TempTree tree;
+        for (const char* name : {"a.mpg", "b.mpg"})
+            QVERIFY(QFile::copy(testsupport::fixture("long.mpg"), tree.path(QLatin1String(name))));
+        testsupport::TempTree pictures;
+        for (const char* name : {"a.jpg", "b.jpg"})
+            QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), pictures.path(QLatin1String(name))));
+        const int starts = 10;
+        for (int i = 0; i < starts; ++i) {
+            ProgramProcess program; // "Open with" a folder
+            QVERIFY(program.start({}, {tree.root()}));
+            const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
+            QVERIFY(!program.waitForWindow(QStringLiteral("a.mpg")).isEmpty());
+            const QString video = program.waitForWindow(QStringLiteral("a.mpg"));
+            QVERIFY(testsupport::waitFor([&] {
+                QTest::qWait(100);
+                return program.outerGeometry(video).topLeft() == QPoint(main.right() + 1, 0);
+            }, 5000));
+        }
+        for (int i = 0; i < starts; ++i) {
+            ProgramProcess program; // a picture that is not the folder's first
+            QVERIFY(program.start({}, {pictures.path("b.jpg")}));
+            const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
+            QVERIFY(settlesAt(program, QStringLiteral("b.jpg"), QRect(QPoint(main.right() + 1, 0), QPoint(1279, 1023))));
+        }
+    }
+
+    void twoMonitorsOpenOnThePrimary()
+    {
+        testsupport::OwnXServer server(QSize(2560, 1024));
+        QVERIFY(server.running());
+        // The primary monitor right of a secondary one.
+        const QRect primary(1280, 0, 1280, 1024);
+        QVERIFY(testsupport::setMonitors({primary, QRect(0, 0, 1280, 1024)}));
+        Background openbox(QStringLiteral("openbox"));
+        QVERIFY(waitForWindowManager(openbox));
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("a.jpg")));
+        QVERIFY(QFile::copy(testsupport::fixture("long.mpg"), tree.path("clip.mpg")));
+        {
+            ProgramProcess program;
+            QVERIFY(program.start({}, {tree.path("a.jpg")}));
+            const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
+            QCOMPARE(main.topLeft(), primary.topLeft());
+            QVERIFY(settlesAt(program, QStringLiteral("a.jpg"), QRect(QPoint(main.right() + 1, 0), primary.bottomRight())));
+            QVERIFY(goesFullScreen(program, QStringLiteral("a.jpg"), primary));
+        }
+        {
+            ProgramProcess program;
+            QVERIFY(program.start({}, {tree.root()}));
+            const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
+            const QString video = program.waitForWindow(QStringLiteral("clip.mpg"));
+            QVERIFY(!video.isEmpty());
+            QCOMPARE(program.outerGeometry(video).topLeft(), QPoint(main.right() + 1, 0));
+        }
+    }
+
+    void xOnAWaylandSession()
+    {
+        testsupport::WaylandSession session;
+        QVERIFY(session.running());
+        QVERIFY(testsupport::waitFor([&] { return !session.xDisplay().isEmpty(); }));
+        // A Wayland session as GNOME's, with X offered through Xwayland.
+        EnvironmentChange environment({{"DISPLAY", session.xDisplay().toUtf8()},
+                                       {"WAYLAND_DISPLAY", session.waylandDisplay().toUtf8()},
+                                       {"XDG_RUNTIME_DIR", session.runtimeDir().toUtf8()},
+                                       {"XDG_SESSION_TYPE", "wayland"},
+                                       {"QT_QPA_PLATFORM", {}}});
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("a.jpg")));
+        ProgramProcess program;
+        QVERIFY(program.start({}, {tree.path("a.jpg")}));
+        // The windows are X windows, which GNOME and KDE let a program place.
+        const QString main = program.waitForWindow(kMainTitle);
+        QVERIFY(!main.isEmpty());
+        const QString pictures = program.waitForWindow(QStringLiteral("a.jpg"));
+        QVERIFY(!pictures.isEmpty());
+        // The compositor places them as it likes, within the screen.
+        QVERIFY(testsupport::waitFor([&] {
+            QTest::qWait(100);
+            return QRect(0, 0, 1280, 1024).contains(program.outerGeometry(pictures));
+        }));
+    }
+};
+
+QTEST_GUILESS_MAIN(DesktopsTest)
+#include "tst_desktops.moc"
