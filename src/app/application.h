@@ -58,6 +58,7 @@ public:
 
     // Touching the picture window creates it, hidden, with its load step.
     PictureWindow& pictureWindow();
+    PictureCache& pictureCache() { return *pictureCache_; }
     PictureWindow* loadedPictureWindow();
     void closePictureWindow();
 

@@ -4,10 +4,7 @@
 
 #include <sys/stat.h>
 
-PictureCache::PictureCache(TargetSize targetSize, int capacity)
-    : targetSize_(std::move(targetSize)), capacity_(capacity)
-{
-}
+PictureCache::PictureCache(TargetSize targetSize) : targetSize_(std::move(targetSize)) {}
 
 void PictureCache::retarget(TargetSize targetSize)
 {
@@ -56,10 +53,17 @@ void PictureCache::remember(Entry entry)
         return e.path == entry.path && e.picture.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     });
     entries_.push_front(std::move(entry));
-    while (int(entries_.size()) > capacity_) {
-        entries_.back().picture.wait();
-        entries_.pop_back();
-    }
+    ++reads_;
+}
+
+void PictureCache::keepOnly(const QList<QByteArray>& paths)
+{
+    std::erase_if(entries_, [&](const Entry& e) {
+        const bool gone = e.target != target_ || !paths.contains(e.path);
+        if (gone)
+            *e.cancelled = true;
+        return gone;
+    });
 }
 
 std::optional<PictureCache::Picture> PictureCache::obtain(const QByteArray& path)
@@ -95,9 +99,14 @@ void PictureCache::readAhead(const QByteArray& path, std::function<void()> done)
             });
         return;
     }
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
     auto task = std::make_shared<std::packaged_task<std::optional<Picture>()>>(
-        [path, targetSize = targetSize_] { return read(path, targetSize); });
-    Entry entry{path, *stamp, target_, task->get_future().share()};
+        [path, targetSize = targetSize_, cancelled]() -> std::optional<Picture> {
+            if (*cancelled)
+                return std::nullopt;
+            return read(path, targetSize);
+        });
+    Entry entry{path, *stamp, target_, task->get_future().share(), cancelled};
     readers_.start([task, tell] {
         (*task)();
         tell();

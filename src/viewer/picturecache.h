@@ -1,18 +1,20 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QImage>
 #include <QObject>
 #include <QSize>
 #include <QThreadPool>
+#include <atomic>
 #include <functional>
 #include <future>
 #include <list>
 #include <optional>
 
 // Pictures decoded at their shown size, the current one and those read
-// ahead in the background. A few entries at most; an entry whose file
-// changed on disk since it was read is read again.
+// ahead in the background. The caller says which to keep; an entry whose
+// file changed on disk since it was read is read again.
 class PictureCache {
 public:
     struct Picture {
@@ -22,7 +24,7 @@ public:
     // The shown pixel size for a picture of the given natural size.
     using TargetSize = std::function<QSize(QSize natural)>;
 
-    explicit PictureCache(TargetSize targetSize, int capacity = 3);
+    explicit PictureCache(TargetSize targetSize);
     ~PictureCache();
 
     // Pictures are shown at other sizes from now on (full screen, say):
@@ -37,6 +39,11 @@ public:
     void readAhead(const QByteArray& path, std::function<void()> done = {});
     // Whether the picture is read and waiting in the cache.
     bool isReady(const QByteArray& path);
+    // Forgets every other picture; reads of them not yet begun are
+    // cancelled.
+    void keepOnly(const QList<QByteArray>& paths);
+    // How many reads were begun so far.
+    int reads() const { return reads_; }
 
 private:
     struct Stamp {
@@ -49,6 +56,7 @@ private:
         Stamp stamp;
         int target; // the target size's generation
         std::shared_future<std::optional<Picture>> picture;
+        std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
     };
 
     static std::optional<Stamp> stampOf(const QByteArray& path);
@@ -58,7 +66,7 @@ private:
 
     TargetSize targetSize_;
     int target_ = 0;
-    int capacity_;
+    int reads_ = 0;
     std::list<Entry> entries_; // most recently used first
     // Calls to done() wait here; they go with it.
     QObject doneCalls_;

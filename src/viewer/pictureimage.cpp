@@ -2,6 +2,14 @@
 
 #include <QPainter>
 
+#include <cmath>
+
+QSize deviceSize(QSize logical, double devicePixelRatio)
+{
+    return QSize(std::max(1, int(std::lround(logical.width() * devicePixelRatio))),
+                 std::max(1, int(std::lround(logical.height() * devicePixelRatio))));
+}
+
 PictureImage::PictureImage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Image1"));
@@ -32,7 +40,16 @@ void PictureImage::movePositionTwips(double left, double top)
 
 void PictureImage::place()
 {
-    setGeometry(twips::toPixelRect(twips_));
+    // The size is rounded by itself rather than by the edges, so the
+    // pixels drawn do not depend on where the picture is centred: pictures
+    // are decoded at exactly that size and drawn one to one.
+    setGeometry(twips::toPixels(twips_.left), twips::toPixels(twips_.top), twips::toPixels(twips_.width),
+                twips::toPixels(twips_.height));
+}
+
+QSize PictureImage::devicePixelSize() const
+{
+    return deviceSize(size(), devicePixelRatioF());
 }
 
 void PictureImage::paintEvent(QPaintEvent*)
@@ -42,9 +59,11 @@ void PictureImage::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (stretch_)
-        painter.drawImage(rect(), image_);
-    else
+    if (!stretch_) {
         painter.drawImage(0, 0, image_);
+        return;
+    }
+    // Smoothed only while a picture decoded for another size waits for its new decode.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, image_.size() != devicePixelSize());
+    painter.drawImage(rect(), image_);
 }

@@ -5,6 +5,9 @@
 #include <QImage>
 #include <QWidget>
 
+// The device pixels that many logical pixels cover.
+QSize deviceSize(QSize logical, double devicePixelRatio);
+
 // Image1: shows a picture. With Stretch off, giving it a picture makes it
 // take the picture's natural size; with Stretch on, it draws the picture
 // scaled to whatever size it has.
@@ -18,6 +21,9 @@ public:
     // naturalPixels is the picture's own (upright) size; image holds its
     // pixels, possibly already decoded at the size it will be shown.
     void setPicture(QSize naturalPixels, QImage image);
+    const QImage& picture() const { return image_; }
+    // The pixels it covers on the screen.
+    QSize devicePixelSize() const;
 
     // Geometry in twips of the window's client area.
     twips::Rect geometryTwips() const { return twips_; }

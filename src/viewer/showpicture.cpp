@@ -16,29 +16,26 @@ QSize shownPixelSize(QSize natural, double devicePixelRatio)
 {
     const picturefit::Size fitted = picturefit::FitPicture(
         kTargetSide, kTargetSide, {twips::fromPixels(natural.width()), twips::fromPixels(natural.height())});
-    const auto pixels = [devicePixelRatio](double length) {
-        return std::max(1, int(std::lround(length / twips::kPerPixel * devicePixelRatio)));
-    };
-    return QSize(pixels(fitted.width), pixels(fitted.height));
+    return deviceSize(QSize(twips::toPixels(fitted.width), twips::toPixels(fitted.height)), devicePixelRatio);
 }
 
 QSize fullScreenPixelSize(QSize natural, QSize screen, double devicePixelRatio)
 {
     const picturefit::Size fitted = picturefit::FitToScreen(
         {double(natural.width()), double(natural.height())}, {double(screen.width()), double(screen.height())});
-    return QSize(std::max(1, int(std::lround(fitted.width * devicePixelRatio))),
-                 std::max(1, int(std::lround(fitted.height * devicePixelRatio))));
+    return deviceSize(QSize(int(twips::roundHalfEven(fitted.width)), int(twips::roundHalfEven(fitted.height))),
+                      devicePixelRatio);
 }
 
 namespace {
 
-void readNeighboursAhead(ListView& list, PictureCache& cache, int row)
+// The rows before and after the row, wrapping round; none in a list of one.
+QList<QByteArray> neighbourPaths(ListView& list, int row)
 {
     const int count = list.count();
     if (count < 2)
-        return;
-    cache.readAhead(list.fullPath(row < count ? row + 1 : 1));
-    cache.readAhead(list.fullPath(row > 1 ? row - 1 : count));
+        return {};
+    return {list.fullPath(row < count ? row + 1 : 1), list.fullPath(row > 1 ? row - 1 : count)};
 }
 
 } // namespace
@@ -55,9 +52,13 @@ void ShowSelectedPicture(PictureContext& context)
     PictureWindow& window = context.pictureWindow();
     PictureImage& image = window.image();
     image.setStretch(false);
-    image.setVisible(false);
     const QByteArray path = list.fullPath(row);
+    const QList<QByteArray> neighbours = neighbourPaths(list, row);
+    context.cache.keepOnly(QList<QByteArray>{path} + neighbours);
+    // Hidden only when it is not shown again at once: hiding and showing
+    // the widget costs round trips to the display for nothing.
     if (!context.cache.isReady(path) && !pictureloader::decodesQuickly(path)) {
+        image.setVisible(false);
         context.cache.readAhead(path, [&list, row, path, again = context.showSelectedAgain] {
             if (list.selectedIndex() == row && list.fullPath(row) == path)
                 again();
@@ -65,21 +66,24 @@ void ShowSelectedPicture(PictureContext& context)
         return;
     }
     const auto picture = context.cache.obtain(path);
-    if (picture) {
-        image.setPicture(picture->natural, picture->image);
-        const twips::Rect natural = image.geometryTwips();
-        const picturefit::Size fitted =
-            window.isFullScreen()
-                ? picturefit::FitToScreen({natural.width, natural.height},
-                                          {twips::fromPixels(window.width()), twips::fromPixels(window.height())})
-                : picturefit::FitPicture(kTargetSide, kTargetSide, {natural.width, natural.height});
-        image.setSizeTwips(fitted.width, fitted.height);
-        image.setStretch(true);
-        image.setVisible(true);
-        window.CenterPicture();
-        window.setWindowTitle(list.rowText(row));
+    if (!picture) {
+        image.setVisible(false); // stops silently
+        list.setFocus();
+        return;
     }
+    image.setPicture(picture->natural, picture->image);
+    const twips::Rect natural = image.geometryTwips();
+    const picturefit::Size fitted =
+        window.isFullScreen()
+            ? picturefit::FitToScreen({natural.width, natural.height},
+                                      {twips::fromPixels(window.width()), twips::fromPixels(window.height())})
+            : picturefit::FitPicture(kTargetSide, kTargetSide, {natural.width, natural.height});
+    image.setSizeTwips(fitted.width, fitted.height);
+    image.setStretch(true);
+    image.setVisible(true);
+    window.CenterPicture();
+    window.setWindowTitle(list.rowText(row));
     list.setFocus();
-    if (picture)
-        readNeighboursAhead(list, context.cache, row);
+    for (const QByteArray& neighbour : neighbours)
+        context.cache.readAhead(neighbour);
 }

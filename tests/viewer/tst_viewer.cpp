@@ -153,6 +153,34 @@ private slots:
         QCOMPARE(pictureloader::naturalSize(fixtureFolder() + "sideways.jpg"), QSize(32, 64));
     }
 
+    void stepsShowPicturesReadAheadEachDecodedOnceAtItsDrawnSize()
+    {
+        testsupport::TempTree tree;
+        QList<QByteArray> names;
+        for (int i = 1; i <= 12; ++i) {
+            names << QStringLiteral("%1.jpg").arg(i, 2, 10, QChar(u'0')).toUtf8();
+            QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path(QString::fromUtf8(names.last()))));
+        }
+        TestProgram program;
+        fill(*program.app, names, tree.nativeRoot() + '/');
+        PictureWindow& window = program.app->pictureWindow();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        program.app->ShowSelectedPicture();
+        const PictureCache& cache = program.app->pictureCache();
+        QCOMPARE(cache.reads(), 3); // the first picture and its two neighbours
+        ListView& list = *program.app->mainWindow().fileList;
+        for (int row = 2; row <= 11; ++row) {
+            QVERIFY(testsupport::waitFor([&] { return program.app->pictureCache().isReady(list.fullPath(row)); }));
+            window.resize(1000 + row, 900); // the picture's left edge lands on other fractions of a pixel
+            list.select(row);
+            program.app->ShowSelectedPicture();
+            QCOMPARE(window.windowTitle(), QString::fromUtf8(names[row - 1]));
+            QCOMPARE(cache.reads(), 3 + row - 1); // only the new neighbour was read
+            QCOMPARE(window.image().picture().size(), window.image().devicePixelSize());
+        }
+    }
+
     void resizingRecentresWithoutResizing()
     {
         TestProgram program;
