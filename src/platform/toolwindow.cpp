@@ -138,6 +138,8 @@ void ToolWindow::toggleFullScreen()
         setWindowFlag(Qt::Tool, false);
         setGeometry(screenArea);
         showFullScreen();
+        // Active, so that window managers put it above the desktop's panels.
+        activateWindow();
     }
     emit fullScreenChanged(isFullScreen());
 }
