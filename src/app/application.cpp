@@ -19,6 +19,8 @@
 #include "search/searchcommand.h"
 #include "search/splashwindow.h"
 #include "search/typefilter.h"
+#include "app/mprisservice.h"
+#include "app/singlecopy.h"
 #include "viewer/picturecache.h"
 #include "viewer/picturewindow.h"
 #include "viewer/showpicture.h"
@@ -61,7 +63,11 @@ void Application::start()
     mainWindow_->Form_Load();
     mainWindow_->show();
     screenWatch_.setInterval(500);
-    connect(&screenWatch_, &QTimer::timeout, this, [this] { idleInhibitor_.setHeld(keepsScreenOn()); });
+    offerSessionServices();
+    connect(&screenWatch_, &QTimer::timeout, this, [this] {
+        idleInhibitor_.setHeld(keepsScreenOn());
+        mpris_->refresh();
+    });
     screenWatch_.start();
     qApp->installEventFilter(this);
 }

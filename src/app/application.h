@@ -13,6 +13,9 @@
 #include <unistd.h>
 
 class AboutWindow;
+class CopyService;
+class MprisService;
+struct MprisState;
 class FileSearch;
 class FileTypeDialog;
 class HelpViewer;
@@ -94,6 +97,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void offerSessionServices();
+    MprisState mprisState();
+    void raiseMainWindow();
     void createSearch();
     void createTransport();
     void connectPictureWindow(PictureWindow& window);
@@ -118,5 +124,7 @@ private:
     QPointer<HelpViewer> helpViewer_;
     QPointer<SplashWindow> splashWindow_;
     IdleInhibitor idleInhibitor_;
+    std::unique_ptr<MprisService> mpris_;
+    std::unique_ptr<CopyService> copyService_;
     QTimer screenWatch_;
 };

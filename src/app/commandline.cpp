@@ -8,12 +8,14 @@ namespace {
 QString usage()
 {
     return QStringLiteral(
-        "Usage: duvavazoruzevaz [FOLDER | FILE]\n"
+        "Usage: duvavazoruzevaz [--new-instance] [FOLDER | FILE]\n"
         "Gathers the clips (or, in still-picture mode, the pictures) below a folder and plays\n"
         "or shows them one after another.\n"
         "\n"
         "  FOLDER     open this folder and search it at once\n"
         "  FILE       open the file's folder, search it, then play or show the file\n"
+        "             (a copy already running opens it instead, and this one ends)\n"
+        "  --new-instance  start another copy even when one is running\n"
         "  --help     show this help and exit\n"
         "  --version  show the version and exit\n"
         "  --         end of the options: a path that starts with \"-\" follows\n");
@@ -35,6 +37,10 @@ CommandLine parseCommandLine(int argc, char* argv[])
             return {CommandLine::Action::PrintAndExit, {}, usage()};
         if (!optionsEnded && argument == "--version")
             return {CommandLine::Action::PrintAndExit, {}, QStringLiteral("duvaVazorUzevaz " PROGRAM_VERSION "\n")};
+        if (!optionsEnded && argument == "--new-instance") {
+            line.newInstance = true;
+            continue;
+        }
         if (!optionsEnded && argument.startsWith('-') && argument != "-")
             return {CommandLine::Action::Fail, {},
                     QStringLiteral("unknown option %1\n\n").arg(QString::fromLocal8Bit(argument)) + usage()};

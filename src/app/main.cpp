@@ -3,6 +3,7 @@
 #include "app/benchhook.h"
 #include "app/closesignals.h"
 #include "app/commandline.h"
+#include "app/singlecopy.h"
 #include "app/mainwindow.h"
 #include "platform/deferredicons.h"
 
@@ -39,6 +40,8 @@ int main(int argc, char* argv[])
     QApplication qt(argc, argv);
     if (xOnWayland)
         qunsetenv("QT_QPA_PLATFORM"); // not for programs started from here
+    if (!line.newInstance && singlecopy::handOver(line.target, SettingsStore::defaultDirectory()))
+        return 0;
     QApplication::setStyle(new DeferredIconStyle);
     QApplication::setApplicationName(QStringLiteral("duvaVazorUzevaz"));
     QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));

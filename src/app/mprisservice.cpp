@@ -1,0 +1,182 @@
+#include "app/mprisservice.h"
+
+#include "platform/nativename.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QUrl>
+
+namespace {
+
+const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+QString fileUrl(const QByteArray& path)
+{
+    // Percent-encoded bytes, so names that are not UTF-8 survive.
+    return QStringLiteral("file://") + QString::fromLatin1(path.toPercentEncoding("/"));
+}
+
+} // namespace
+
+QVariantMap mprisMetadata(const QByteArray& path, qint64 lengthUs, const QDBusObjectPath& trackId)
+{
+    if (path.isEmpty())
+        return {};
+    QVariantMap metadata{
+        {QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId)},
+        {QStringLiteral("xesam:title"), nativename::toDisplay(path.mid(path.lastIndexOf('/') + 1))},
+        {QStringLiteral("xesam:url"), fileUrl(path)},
+    };
+    if (lengthUs > 0)
+        metadata.insert(QStringLiteral("mpris:length"), qlonglong(lengthUs));
+    return metadata;
+}
+
+MprisService::MprisService(Hooks hooks, QObject* parent) : QObject(parent), hooks_(std::move(hooks))
+{
+    new MprisRoot(this);
+    new MprisPlayer(this);
+}
+
+MprisService::~MprisService()
+{
+    // Another copy may take the name (a program that ends at once leaves
+    // it with its connection).
+    if (!ownedName_.isEmpty())
+        QDBusConnection::sessionBus().unregisterService(ownedName_);
+}
+
+void MprisService::registerOnBus()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    announced_ = hooks_.state();
+    bus.registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors);
+    requestName(kServiceName, true);
+}
+
+void MprisService::requestName(const QString& name, bool fallBack)
+{
+    constexpr uint kDoNotQueue = 4;
+    constexpr uint kPrimaryOwner = 1;
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("RequestName"));
+    request << name << kDoNotQueue;
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(request), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, name, fallBack](QDBusPendingCallWatcher* call) {
+        call->deleteLater();
+        const QDBusPendingReply<uint> reply = *call;
+        if (!reply.isError() && reply.value() == kPrimaryOwner)
+            ownedName_ = name;
+        else if (fallBack)
+            requestName(kServiceName + QStringLiteral(".instance") + QString::number(QCoreApplication::applicationPid()),
+                        false);
+    });
+}
+
+QDBusObjectPath MprisService::trackId() const
+{
+    return QDBusObjectPath(QStringLiteral("/org/duvavazoruzevaz/track/%1").arg(track_));
+}
+
+void MprisService::refresh()
+{
+    const MprisState now = hooks_.state();
+    if (now == announced_)
+        return;
+    QVariantMap changed;
+    if (now.status != announced_.status)
+        changed.insert(QStringLiteral("PlaybackStatus"), now.status);
+    if (now.canPlay != announced_.canPlay) {
+        changed.insert(QStringLiteral("CanPlay"), now.canPlay);
+        changed.insert(QStringLiteral("CanPause"), now.canPlay);
+    }
+    if (now.path != announced_.path || now.lengthUs != announced_.lengthUs) {
+        if (now.path != announced_.path)
+            ++track_;
+        changed.insert(QStringLiteral("Metadata"), mprisMetadata(now.path, now.lengthUs, trackId()));
+    }
+    if (now.volume != announced_.volume)
+        changed.insert(QStringLiteral("Volume"), now.volume);
+    announced_ = now;
+    QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
+    signal << kPlayerInterface << changed << QStringList();
+    QDBusConnection::sessionBus().send(signal);
+}
+
+MprisRoot::MprisRoot(MprisService* service) : QDBusAbstractAdaptor(service), service_(service) {}
+
+void MprisRoot::Raise()
+{
+    service_->hooks().raise();
+}
+
+void MprisRoot::Quit()
+{
+    service_->hooks().quit();
+}
+
+MprisPlayer::MprisPlayer(MprisService* service) : QDBusAbstractAdaptor(service), service_(service) {}
+
+QVariantMap MprisPlayer::metadata() const
+{
+    const MprisState& state = service_->state();
+    return mprisMetadata(state.path, state.lengthUs, service_->trackId());
+}
+
+void MprisPlayer::setVolume(double volume)
+{
+    service_->hooks().setVolume(std::clamp(volume, 0.0, 1.0));
+    service_->refresh();
+}
+
+void MprisPlayer::press(int key)
+{
+    service_->hooks().press(key);
+    service_->refresh();
+}
+
+void MprisPlayer::Next()
+{
+    press(Qt::Key_MediaNext);
+}
+
+void MprisPlayer::Previous()
+{
+    press(Qt::Key_MediaPrevious);
+}
+
+void MprisPlayer::Pause()
+{
+    press(Qt::Key_MediaPause);
+}
+
+void MprisPlayer::PlayPause()
+{
+    press(Qt::Key_MediaTogglePlayPause);
+}
+
+void MprisPlayer::Stop()
+{
+    press(Qt::Key_MediaStop);
+}
+
+void MprisPlayer::Play()
+{
+    press(Qt::Key_MediaPlay);
+}
+
+void MprisPlayer::OpenUri(const QString& uri)
+{
+    const QByteArray path = nativename::localPathOfUrl(QUrl(uri));
+    if (!path.isEmpty())
+        service_->hooks().open(path);
+}
