@@ -1,6 +1,7 @@
 #include "viewer/pictureloader.h"
 
 #include "platform/regularfile.h"
+#include "viewer/bmpreader.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -125,6 +126,11 @@ QImage decode(const QByteArray& path, QSize target)
         reader.setScaledSize(stored); // the size as stored, before turning
         reader.setQuality(100);       // smooth scaling
         return reader.read();
+    }
+    if (reader.format() == "bmp") {
+        const QImage reduced = bmpreader::decodeReduced(*file, target);
+        if (!reduced.isNull())
+            return reduced;
     }
     const QImage whole = reader.read();
     if (whole.isNull() || whole.size() == target)

@@ -4,6 +4,7 @@
 #include "playback/videowindow.h"
 #include "support/programprocess.h"
 #include "support/testsupport.h"
+#include "viewer/bmpreader.h"
 #include "viewer/picturecache.h"
 #include "viewer/picturefit.h"
 #include "viewer/pictureimage.h"
@@ -11,6 +12,7 @@
 #include "viewer/picturewindow.h"
 #include "viewer/showpicture.h"
 
+#include <QPainter>
 #include <QRadioButton>
 #include <QElapsedTimer>
 #include <QTest>
@@ -54,6 +56,61 @@ QByteArray pngHeader(quint32 width, quint32 height, quint8 bitDepth, quint8 colo
     const char format[] = {char(bitDepth), char(colourType), 0, 0, 0};
     const QByteArray header = bigEndian(width) + bigEndian(height) + QByteArray(format, 5);
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", {}) + chunk("IEND", {});
+}
+
+// An uncompressed BMP of the picture: 8 bits with a palette, 24 or 32 bits; rows bottom-up or top-down.
+QByteArray bmpOf(const QImage& picture, int bits, bool topDown)
+{
+    const QImage pixels = bits == 8 ? picture.convertToFormat(QImage::Format_Indexed8) : picture.convertToFormat(QImage::Format_RGB32);
+    const int width = pixels.width();
+    const int height = pixels.height();
+    const int stride = (width * bits + 31) / 32 * 4;
+    const int paletteBytes = bits == 8 ? 4 * int(pixels.colorCount()) : 0;
+    const int offset = 54 + paletteBytes;
+    QByteArray file(offset + stride * height, '\0');
+    const auto put = [&file](int at, quint32 value, int size) {
+        for (int i = 0; i < size; ++i)
+            file[at + i] = char(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(2, quint32(file.size()), 4);
+    put(10, quint32(offset), 4);
+    put(14, 40, 4);
+    put(18, quint32(width), 4);
+    put(22, quint32(topDown ? -height : height), 4);
+    put(26, 1, 2);
+    put(28, quint32(bits), 2);
+    put(46, quint32(pixels.colorCount()), 4);
+    for (int i = 0; i < pixels.colorCount(); ++i)
+        put(54 + 4 * i, pixels.color(i) & 0xffffff, 4); // blue, green, red, 0
+    for (int y = 0; y < height; ++y) {
+        char* row = file.data() + offset + qsizetype(topDown ? y : height - 1 - y) * stride;
+        for (int x = 0; x < width; ++x) {
+            if (bits == 8) {
+                row[x] = char(pixels.pixelIndex(x, y));
+                continue;
+            }
+            const QRgb colour = pixels.pixel(x, y);
+            char* pixel = row + x * bits / 8;
+            pixel[0] = char(qBlue(colour));
+            pixel[1] = char(qGreen(colour));
+            pixel[2] = char(qRed(colour));
+        }
+    }
+    return file;
+}
+
+// The mean difference of two pictures of one size, in 255ths a channel.
+double meanDifference(const QImage& a, const QImage& b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)
@@ -296,6 +353,57 @@ private slots:
         testsupport::TempTree tree;
         writeFile(tree.path("p.png"), pngHeader(side, side, bitDepth, colourType));
         QCOMPARE(pictureloader::naturalSize(QFile::encodeName(tree.path("p.png"))).has_value(), accepted);
+    }
+
+    void bitmapsAreReducedAsTheyAreReadAsQtWouldShowThem_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<bool>("topDown");
+        QTest::newRow("8-bit palette, bottom-up") << 8 << false;
+        QTest::newRow("24-bit, bottom-up") << 24 << false;
+        QTest::newRow("24-bit, top-down") << 24 << true;
+        QTest::newRow("32-bit, bottom-up") << 32 << false;
+    }
+
+    void bitmapsAreReducedAsTheyAreReadAsQtWouldShowThem()
+    {
+        QFETCH(int, bits);
+        QFETCH(bool, topDown);
+        // A picture with edges and gradients, and an odd width (rows padded).
+        QImage picture(641, 480, QImage::Format_RGB32);
+        QPainter painter(&picture);
+        QLinearGradient gradient(0, 0, 641, 480);
+        gradient.setColorAt(0, Qt::red);
+        gradient.setColorAt(0.5, Qt::yellow);
+        gradient.setColorAt(1, Qt::blue);
+        painter.fillRect(picture.rect(), gradient);
+        painter.setPen(QPen(Qt::black, 3));
+        for (int x = 0; x < 641; x += 37)
+            painter.drawLine(x, 0, 641 - x, 480);
+        painter.end();
+        testsupport::TempTree tree;
+        writeFile(tree.path("a.bmp"), bmpOf(picture, bits, topDown));
+        const QByteArray path = QFile::encodeName(tree.path("a.bmp"));
+
+        // Qt's decode in full colour, then smoothly scaled (Qt scales a
+        // palette picture more roughly as it stands).
+        const QImage qtDecoded = QImage(tree.path("a.bmp")).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!qtDecoded.isNull());
+        for (const QSize target : {QSize(641, 480), QSize(467, 350), QSize(187, 140)}) {
+            QFile file(tree.path("a.bmp"));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(!bmpreader::decodeReduced(file, target).isNull()); // read by the bitmap reader itself
+            const QImage shown = pictureloader::decode(path, target);
+            QCOMPARE(shown.size(), target);
+            const double difference =
+                meanDifference(shown, qtDecoded.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            QVERIFY2(difference <= 1.0, qPrintable(QString::number(difference)));
+        }
+        // Cut short: not read by it, and no crash.
+        writeFile(tree.path("a.bmp"), bmpOf(picture, bits, topDown).chopped(1000));
+        QFile cut(tree.path("a.bmp"));
+        QVERIFY(cut.open(QIODevice::ReadOnly));
+        QVERIFY(bmpreader::decodeReduced(cut, QSize(100, 75)).isNull());
     }
 
     void theCacheReadsAgainAtANewSizeOrAfterARewriteInTheSameSecond()
