@@ -392,9 +392,13 @@ void MpvEngine::render(int fbo, int width, int height)
     api_.render_context_update(render_);
     mpv_opengl_fbo target{fbo, width, height, 0};
     int flipY = 1;
+    // Drawn at once: waiting for the frame's display time here would hold
+    // the window's thread (and a search's walk) a frame at a time.
+    int blockForTargetTime = 0;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_OPENGL_FBO, &target},
         {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     api_.render_context_render(render_, params);
