@@ -105,14 +105,24 @@ bool DirList::setNativePath(const QByteArray& path)
     const QByteArray target = normalized(path);
     if (!folderlisting::isFolder(target) || ::access(target.constData(), R_OK | X_OK) != 0)
         return false;
+    moveTo(target);
+    return true;
+}
+
+void DirList::enterListedFolder(const QByteArray& path)
+{
+    moveTo(normalized(path));
+}
+
+void DirList::moveTo(const QByteArray& target)
+{
     if (target == path_)
-        return true;
+        return;
     path_ = target;
     currentByVolume_[volumeOf_(nativename::toDisplay(path_))] = path_;
     if (!refreshTimer_.isActive())
         refreshTimer_.start();
     emit Change();
-    return true;
 }
 
 bool DirList::moveToDrive(const QString& mountPath)

@@ -24,6 +24,9 @@ public:
     // path that does not exist or cannot be listed.
     bool setPath(const QString& path);
     bool setNativePath(const QByteArray& path);
+    // The same for a folder a walk has just opened and listed, which
+    // needs no checking again.
+    void enterListedFolder(const QByteArray& path);
     // Moves to the volume's current folder: the last folder this list
     // showed on it in this run, else its root.
     bool moveToDrive(const QString& mountPath);
@@ -39,6 +42,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void moveTo(const QByteArray& normalizedPath);
     // The folders shown: the chain down to the current folder at once, its
     // subfolders when read (a large folder's on a worker thread).
     void rebuild();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace folderlisting {
@@ -89,12 +91,12 @@ bool naturalLess(const QByteArray& a, const QByteArray& b)
 
 namespace {
 
-// Reads the folder's entries, unsorted; keep() chooses which to take.
+// Reads the open folder's entries (dir is closed after), sorted; keep()
+// chooses which to take.
 template <typename Keep>
-bool read(const QByteArray& folderPath, std::vector<Entry>& entries, Keep keep)
+bool read(DIR* dir, std::vector<Entry>& entries, Keep keep)
 {
     entries.clear();
-    DIR* dir = opendir(folderPath.constData());
     if (!dir)
         return false;
     while (const dirent* d = readdir(dir)) {
@@ -111,17 +113,33 @@ bool read(const QByteArray& folderPath, std::vector<Entry>& entries, Keep keep)
     return true;
 }
 
+// A handle of the open folder to read it with (read once, so the position
+// it shares with folderFd does not matter).
+DIR* reopen(int folderFd)
+{
+    const int fd = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir && fd >= 0)
+        ::close(fd);
+    return dir;
+}
+
 } // namespace
 
 bool list(const QByteArray& folderPath, std::vector<Entry>& entries)
 {
-    return read(folderPath, entries, [](const Entry&) { return true; });
+    return read(opendir(folderPath.constData()), entries, [](const Entry&) { return true; });
+}
+
+bool list(int folderFd, std::vector<Entry>& entries)
+{
+    return read(reopen(folderFd), entries, [](const Entry&) { return true; });
 }
 
 std::vector<QByteArray> subfolders(const QByteArray& folderPath)
 {
     std::vector<Entry> entries;
-    read(folderPath, entries, [&folderPath](const Entry& e) { return isSubfolder(folderPath, e); });
+    read(opendir(folderPath.constData()), entries, [&folderPath](const Entry& e) { return isSubfolder(folderPath, e); });
     std::vector<QByteArray> names;
     for (Entry& e : entries)
         names.push_back(std::move(e.name));
@@ -144,6 +162,14 @@ bool isSubfolder(const QByteArray& folderPath, const Entry& entry)
 {
     return entry.kind == Entry::Kind::Folder ||
            (entry.kind == Entry::Kind::Unknown && isFolder(joinPath(folderPath, entry.name)));
+}
+
+bool isSubfolder(int folderFd, const Entry& entry)
+{
+    struct stat st;
+    return entry.kind == Entry::Kind::Folder ||
+           (entry.kind == Entry::Kind::Unknown && ::fstatat(folderFd, entry.name.constData(), &st, 0) == 0 &&
+            S_ISDIR(st.st_mode));
 }
 
 } // namespace folderlisting

@@ -25,14 +25,18 @@ bool isLarge(const QByteArray& folderPath);
 
 // False when the folder cannot be listed; entries is then empty.
 bool list(const QByteArray& folderPath, std::vector<Entry>& entries);
+// The same for a folder already open (folderFd stays open).
+bool list(int folderFd, std::vector<Entry>& entries);
 
 // The subfolders only (links to folders included), in natural order.
 std::vector<QByteArray> subfolders(const QByteArray& folderPath);
 
 // "Is a folder", following links.
 bool isFolder(const QByteArray& path);
-// Whether a listed entry of the folder is a subfolder (links to folders included).
+// Whether a listed entry of the folder is a subfolder (links to folders
+// included); the folder by its path, or open.
 bool isSubfolder(const QByteArray& folderPath, const Entry& entry);
+bool isSubfolder(int folderFd, const Entry& entry);
 
 // Case-insensitive order in which runs of digits compare by value
 // ("2" before "10"), the order file managers show.

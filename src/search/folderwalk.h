@@ -12,9 +12,10 @@ struct WalkContext {
     const bool& cancelFlag;
     // Told of each folder the walk enters, before its entries are offered.
     std::function<void(const QByteArray& folder)> folderEntered;
-    std::function<void(const QByteArray& folderPath, const QByteArray& name)> filterEntry;
-    // Called at each folder's entry and, within a large folder, whenever
-    // the window has waited kMaxPauseMs, so it never freezes.
+    // Offered each entry of the folder, which is open as folderFd.
+    std::function<void(const QByteArray& folderPath, const QByteArray& name, int folderFd)> filterEntry;
+    // Called whenever the window has waited kMaxPauseMs, at a folder's
+    // entry or within a large folder, so it never freezes.
     std::function<void()> letEventsRun;
 
     // Folders already entered (device, inode): a link to one of them, a

@@ -38,8 +38,10 @@ void FileSearch::WalkFolder(const QByteArray& folder)
     const QByteArray start = folderList_.nativePath();
     WalkContext context{
         cancelFlag_,
-        [this](const QByteArray& entered) { folderList_.setNativePath(entered); },
-        [this](const QByteArray& path, const QByteArray& name) { FilterEntry(path, name, filter_); },
+        [this](const QByteArray& entered) { folderList_.enterListedFolder(entered); },
+        [this](const QByteArray& path, const QByteArray& name, int folderFd) {
+            FilterEntry(path, name, filter_, folderFd);
+        },
         hooks_.letEventsRun,
     };
     // The folder list's writes during a walk would cost a file write per

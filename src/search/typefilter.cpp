@@ -3,6 +3,8 @@
 #include "list/listview.h"
 #include "settings/filetypetable.h"
 
+#include <algorithm>
+#include <optional>
 #include <sys/stat.h>
 
 bool wildcardMatch(QStringView name, QStringView pattern)
@@ -45,14 +47,57 @@ QString upperCase(const QByteArray& name)
     return upper;
 }
 
+// The upper-case ASCII text after the name's last ".", or nothing when
+// there is none or it holds other characters.
+std::optional<std::string> asciiExtension(QByteArrayView name)
+{
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot < 0)
+        return std::nullopt;
+    std::string extension(name.size() - dot - 1, '\0');
+    for (qsizetype i = dot + 1; i < name.size(); ++i) {
+        const unsigned char c = name[i];
+        if (c >= 0x80)
+            return std::nullopt;
+        extension[i - dot - 1] = char((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c);
+    }
+    return extension;
+}
+
 } // namespace
+
+PatternSet::PatternSet(const QStringList& patterns)
+{
+    for (const QString& pattern : patterns) {
+        const QString upper = pattern.toUpper();
+        const QStringView extension = QStringView(upper).mid(2);
+        const bool plain = upper.startsWith(QStringLiteral("*.")) && !extension.contains(u'*') &&
+                           !extension.contains(u'.') &&
+                           std::all_of(extension.begin(), extension.end(), [](QChar c) { return c.unicode() < 0x80; });
+        if (plain)
+            extensions_.insert(extension.toLatin1().toStdString());
+        else
+            upperPatterns_ << upper;
+    }
+}
+
+bool PatternSet::fits(const QByteArray& name) const
+{
+    if (const auto extension = asciiExtension(name); extension && extensions_.count(*extension))
+        return true;
+    if (upperPatterns_.isEmpty())
+        return false;
+    const QString upperName = upperCase(name);
+    return std::any_of(upperPatterns_.begin(), upperPatterns_.end(),
+                       [&upperName](const QString& pattern) { return wildcardMatch(upperName, pattern); });
+}
 
 qint64 sizeInKb(qint64 length)
 {
     return (length + 1023) / 1024;
 }
 
-void FilterEntry(const QByteArray& folderPath, const QByteArray& name, FilterContext& context)
+void FilterEntry(const QByteArray& folderPath, const QByteArray& name, FilterContext& context, int folderFd)
 {
     FileTypeChoice& choice = context.isVideoMode() ? context.media : context.pictures;
     const QStringList& patterns = choice.types.CheckedPatterns();
@@ -62,25 +107,19 @@ void FilterEntry(const QByteArray& folderPath, const QByteArray& name, FilterCon
     if (patterns != context.lastPatterns || others != context.lastOthers) {
         context.lastPatterns = patterns;
         context.lastOthers = others;
-        context.upperPatterns.clear();
-        for (const QString& pattern : patterns + others)
-            context.upperPatterns << pattern.toUpper();
+        context.patternSet = PatternSet(patterns + others);
     }
-    const QString upperName = upperCase(name);
-    for (const QString& pattern : context.upperPatterns) {
-        if (wildcardMatch(upperName, pattern)) {
-            // Counted with its row, so the count always equals the rows.
-            if (AddListRow(folderPath, name, context.list))
-                ++context.foundCount;
-            return;
-        }
-    }
+    // Counted with its row, so the count always equals the rows.
+    if (context.patternSet.fits(name) && AddListRow(folderPath, name, context.list, folderFd))
+        ++context.foundCount;
 }
 
-bool AddListRow(const QByteArray& folderPath, const QByteArray& name, ListView& list)
+bool AddListRow(const QByteArray& folderPath, const QByteArray& name, ListView& list, int folderFd)
 {
     struct stat st;
-    if (::stat((folderPath + name).constData(), &st) != 0)
+    const int found = folderFd == AT_FDCWD ? ::stat((folderPath + name).constData(), &st)
+                                           : ::fstatat(folderFd, name.constData(), &st, 0);
+    if (found != 0)
         return false;
     list.appendRow(folderPath, name, S_ISDIR(st.st_mode) ? -1 : sizeInKb(st.st_size));
     return true;

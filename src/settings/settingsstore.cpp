@@ -157,18 +157,15 @@ void SettingsStore::saveSetting(const QString& app, const QString& section, cons
     if (observer_)
         observer_(section, key, value);
     const QString path = section + u'/' + key;
-    File& file = open(app);
     if (heldKeys_.contains(path)) {
         // Held apart from the file's object, which would write itself out
-        // at the next turn of the event loop.
-        if (getStored(file, path) == value)
-            held_.erase({app, path});
-        else
-            held_[{app, path}] = value;
+        // at the next turn of the event loop; a value the file holds
+        // already is not written when they are released.
+        held_[{app, path}] = value;
         return;
     }
     held_.erase({app, path});
-    store(app, file, path, value);
+    store(app, open(app), path, value);
 }
 
 std::optional<QString> SettingsStore::getStored(File& file, const QString& path)

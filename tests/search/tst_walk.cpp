@@ -65,13 +65,24 @@ private slots:
         QTest::newRow("two stars") << "A.B.C" << "*.*" << true;
         QTest::newRow("literal") << "FILE" << "FILE" << true;
         QTest::newRow("backtracking") << "AXBXC" << "*X*C" << true;
+        QTest::newRow("no extension") << "MP3" << "*.MP3" << false;
+        QTest::newRow("empty extension") << "CLIP." << "*." << true;
+        QTest::newRow("Japanese name") << "第１話.MP4" << "*.MP4" << true;
+        QTest::newRow("full-width extension") << "第１話.ＭＰ４" << "*.ＭＰ４" << true;
+        QTest::newRow("a star after the dot") << "CLIP.MP4" << "*.M*" << true;
     }
+    // The rule itself, and the set of patterns a walk uses (which looks
+    // "*.EXT" patterns up by the name's extension): both agree, whatever
+    // the case of the name.
     void wildcardRule()
     {
         QFETCH(QString, name);
         QFETCH(QString, pattern);
         QFETCH(bool, matches);
         QCOMPARE(wildcardMatch(name, pattern), matches);
+        const PatternSet patterns({QStringLiteral("*.NEVER"), pattern.toLower()});
+        QCOMPARE(patterns.fits(name.toUtf8()), matches);
+        QCOMPARE(patterns.fits(name.toLower().toUtf8()), matches);
     }
 
     void filterAdmitsCheckedTypesOfTheMode()
@@ -268,7 +279,7 @@ private slots:
         WalkContext context{
             cancel,
             [&](const QByteArray& folder) { entered << folder; },
-            [&](const QByteArray&, const QByteArray&) { ++offered; },
+            [&](const QByteArray&, const QByteArray&, int) { ++offered; },
             [&] { cancel = cancel || deadline.hasExpired(); },
         };
         WalkFolder(tree.nativeRoot(), context);
