@@ -24,7 +24,7 @@ QString ListRowModel::text(int i, int column) const
     const ListRow& r = rows_[i];
     switch (column) {
     case 0:
-        return nativename::toDisplay(r.name);
+        return nativename::toDisplay(nameOf(i));
     case 1:
         return r.sizeKb < 0 ? QStringLiteral("フォルダ") : QString::number(r.sizeKb) + QStringLiteral("KB");
     default:
@@ -59,7 +59,8 @@ void ListRowModel::append(const QByteArray& folderPath, const QByteArray& name, 
     // Walks add a folder's rows together, so the last folder is the one to reuse.
     if (folders_.empty() || folders_.back() != folderPath)
         folders_.push_back(folderPath);
-    rows_.push_back({name, static_cast<quint32>(folders_.size() - 1), sizeKb});
+    rows_.push_back({qint64(names_.size()), sizeKb, static_cast<quint32>(folders_.size() - 1), quint32(name.size())});
+    names_.insert(names_.end(), name.begin(), name.end());
     if (!publishTimer_.isActive())
         publishTimer_.start();
 }
@@ -69,6 +70,8 @@ void ListRowModel::clear()
     beginResetModel();
     rows_.clear();
     rows_.shrink_to_fit();
+    names_.clear();
+    names_.shrink_to_fit();
     folders_.clear();
     published_ = 0;
     endResetModel();

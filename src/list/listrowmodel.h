@@ -8,10 +8,13 @@
 // The rows of the file list. Names and folders are kept as the bytes the
 // file system gave, so a row always rebuilds the exact path on disk; the
 // texts shown are decoded from them.
+// A row takes 24 bytes and its name's own bytes: names are kept end to end
+// in one store, as a list may hold millions of rows.
 struct ListRow {
-    QByteArray name;
-    quint32 folder = 0; // index into the model's folder table
-    qint64 sizeKb = -1; // -1 for a folder
+    qint64 nameAt = 0;      // where the name starts in the model's name store
+    qint64 sizeKb = -1;     // -1 for a folder
+    quint32 folder = 0;     // index into the model's folder table
+    quint32 nameLength = 0;
 };
 
 // Appended rows reach views in batches, a few times a second, so a walk
@@ -37,7 +40,7 @@ public:
 
     int count() const { return static_cast<int>(rows_.size()); }
     // Index is 0-based here.
-    const ListRow& row(int i) const { return rows_[i]; }
+    QByteArray nameOf(int i) const { return QByteArray(names_.data() + rows_[i].nameAt, rows_[i].nameLength); }
     const QByteArray& folderOf(int i) const { return folders_[rows_[i].folder]; }
     QString text(int i, int column) const;
 
@@ -47,6 +50,7 @@ signals:
 
 private:
     std::vector<ListRow> rows_;
+    std::vector<char> names_;
     std::vector<QByteArray> folders_;
     QStringList headers_;
     int published_ = 0;

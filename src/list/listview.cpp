@@ -79,7 +79,7 @@ void ListView::EnsureVisible(int index)
 
 QByteArray ListView::fullPath(int index) const
 {
-    return model_.folderOf(index - 1) + model_.row(index - 1).name;
+    return model_.folderOf(index - 1) + model_.nameOf(index - 1);
 }
 
 QString ListView::rowText(int index) const
