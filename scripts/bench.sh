@@ -10,3 +10,9 @@ for bench in build/bench/bench_*; do
     echo "== $(basename "$bench")"
     run "$bench" "$PWD/build/fixtures"
 done
+# A slow file system: every directory read takes 2 ms more (strace injects the delay).
+echo "== bench_search on a slow file system"
+trace=$(mktemp)
+run strace -f -qq --seccomp-bpf -e trace=getdents64 -e inject=getdents64:delay_exit=2000 -o "$trace" \
+    build/bench/bench_search --slow-file-system
+rm -f "$trace"

@@ -2,7 +2,6 @@
 
 #include "search/folderlisting.h"
 
-#include <QScopeGuard>
 #include <fcntl.h>
 #include <future>
 #include <linux/magic.h>
@@ -59,15 +58,43 @@ void letEventsRunIfDue(WalkContext& context)
 
 // A large folder (a million entries take a second or more to read and
 // sort) is listed on a thread of its own while the window runs.
-bool listFolder(int folderFd, const struct stat& st, std::vector<folderlisting::Entry>& entries, WalkContext& context)
+FolderListing readHere(const QByteArray& folder, WalkContext& context)
 {
-    if (st.st_size < folderlisting::kLargeFolderBytes)
-        return folderlisting::list(folderFd, entries);
-    auto listing =
-        std::async(std::launch::async, [folderFd, &entries] { return folderlisting::list(folderFd, entries); });
-    while (listing.wait_for(std::chrono::milliseconds(kMaxPauseMs)) != std::future_status::ready)
+    FolderListing listing;
+    listing.fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing.fd < 0 || ::fstat(listing.fd, &listing.st) != 0)
+        return listing;
+    if (listing.st.st_size < folderlisting::kLargeFolderBytes) {
+        listing.listed = folderlisting::list(listing.fd, listing.entries);
+        return listing;
+    }
+    auto reading = std::async(std::launch::async,
+                              [fd = listing.fd, &entries = listing.entries] { return folderlisting::list(fd, entries); });
+    while (reading.wait_for(std::chrono::milliseconds(kMaxPauseMs)) != std::future_status::ready)
         letEventsRun(context);
-    return listing.get();
+    listing.listed = reading.get();
+    return listing;
+}
+
+// The folder's listing: read ahead, else read now. The window runs while
+// a read ahead is still on its way.
+FolderListing obtainListing(const QByteArray& folder, WalkContext& context)
+{
+    while (context.ahead) {
+        ListingsAhead::Taken taken = context.ahead->take(folder, kMaxPauseMs);
+        if (taken.ready) {
+            if (taken.listing)
+                return std::move(*taken.listing);
+            break;
+        }
+        letEventsRun(context);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    FolderListing listing = readHere(folder, context);
+    if (!context.ahead && clock.elapsed() >= kSlowReadMs && ++context.slowReads >= kSlowReadsToReadAhead)
+        context.ahead = std::make_unique<ListingsAhead>();
+    return listing;
 }
 
 // Lists the folder and offers its entries, noting its subfolders; false
@@ -76,32 +103,26 @@ bool listFolder(int folderFd, const struct stat& st, std::vector<folderlisting::
 // at relative to it, not by their whole paths from the root.
 bool visitFolder(const QByteArray& folder, WalkContext& context, std::vector<QByteArray>& subfolders)
 {
-    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0)
-        return false;
-    const auto closeFolder = qScopeGuard([folderFd] { ::close(folderFd); });
-    struct stat st;
-    if (::fstat(folderFd, &st) != 0 || !context.entered.insert({st.st_dev, st.st_ino}).second)
+    const FolderListing listing = obtainListing(folder, context);
+    if (!listing.opened() || !context.entered.insert({listing.st.st_dev, listing.st.st_ino}).second)
         return false;
     // The file system's type is looked up once a device, not once a folder.
-    const auto [device, isNew] = context.pseudoDevices.try_emplace(st.st_dev, false);
+    const auto [device, isNew] = context.pseudoDevices.try_emplace(listing.st.st_dev, false);
     if (isNew)
         device->second = isPseudoFileSystem(folder);
-    if (device->second)
-        return false;
-
-    std::vector<folderlisting::Entry> entries;
-    if (!listFolder(folderFd, st, entries, context))
+    if (device->second || !listing.listed)
         return false;
     context.folderEntered(folder);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const folderlisting::Entry& entry = entries[i];
-        if (folderlisting::isSubfolder(folderFd, entry))
+    for (size_t i = 0; i < listing.entries.size(); ++i) {
+        const folderlisting::Entry& entry = listing.entries[i];
+        if (folderlisting::isSubfolder(listing.fd, entry))
             subfolders.push_back(folder + entry.name + '/');
-        context.filterEntry(folder, entry.name, folderFd);
+        context.filterEntry(folder, entry.name, listing.fd);
         if ((i + 1) % 64 == 0)
             letEventsRunIfDue(context);
     }
+    if (context.ahead)
+        context.ahead->expect(subfolders);
     return true;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "search/listingsahead.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -24,7 +27,16 @@ struct WalkContext {
     // Whether each device met so far holds a kernel pseudo file system.
     std::map<quint64, bool> pseudoDevices = {};
     QElapsedTimer sinceEvents = {};
+    // Reads folders ahead of the walk, once folders were slow to read.
+    std::unique_ptr<ListingsAhead> ahead = {};
+    int slowReads = 0;
 };
+
+// Folder reads that take this long (a network share, a sleeping disk; a
+// local folder takes microseconds), kSlowReadsToReadAhead of them, start
+// reading ahead. One slow read may be the machine being busy.
+inline constexpr int kSlowReadMs = 2;
+inline constexpr int kSlowReadsToReadAhead = 3;
 
 inline constexpr int kMaxPauseMs = 10;
 

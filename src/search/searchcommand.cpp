@@ -44,6 +44,7 @@ void FileSearch::WalkFolder(const QByteArray& folder)
         },
         hooks_.letEventsRun,
     };
+
     // The folder list's writes during a walk would cost a file write per
     // folder: they are held until the walk returns.
     settings_.holdWrites(settingskeys::kFolderKeys);

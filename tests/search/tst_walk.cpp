@@ -3,6 +3,7 @@
 #include "search/dirlist.h"
 #include "search/folderlisting.h"
 #include "search/folderwalk.h"
+#include "search/listingsahead.h"
 #include "search/searchcommand.h"
 #include "search/typefilter.h"
 #include "support/testsupport.h"
@@ -287,6 +288,39 @@ private slots:
         QCOMPARE(entered.size(), depth + 1);
         QCOMPARE(entered.first(), tree.nativeRoot() + '/');
         QCOMPARE(offered, depth + depth * 3);
+    }
+
+    // Reading ahead (on a slow file system) moves only the reads: the
+    // folders are entered, and their entries offered, exactly as without,
+    // links and loops included; a cancel stops it as it stops the walk.
+    void readingAheadChangesNothingTheWalkDoes()
+    {
+        TempTree tree;
+        for (int a = 0; a < 6; ++a)
+            for (int b = 0; b < 4; ++b)
+                tree.addAll({QStringLiteral("d%1/e%2/clip%2.mpg").arg(a).arg(b), QStringLiteral("d%1/e%2/x/y.txt").arg(a).arg(b)});
+        QVERIFY(::symlink("../d0", QFile::encodeName(tree.path("d5/back")).constData()) == 0);
+        const auto walkWith = [&](bool readAhead, int cancelAfter) {
+            bool cancel = false;
+            QList<QByteArray> seen;
+            WalkContext context{
+                cancel,
+                [&](const QByteArray& folder) {
+                    seen << "enter " + folder;
+                    cancel = cancel || seen.size() >= cancelAfter;
+                },
+                [&](const QByteArray& folder, const QByteArray& name, int) { seen << folder + name; },
+                [] {},
+            };
+            if (readAhead)
+                context.ahead = std::make_unique<ListingsAhead>();
+            WalkFolder(tree.nativeRoot(), context);
+            return seen;
+        };
+        const QList<QByteArray> plain = walkWith(false, 1000000);
+        QCOMPARE(plain.count(QByteArray("enter ") + tree.nativeRoot() + "/d0/"), 1);
+        QCOMPARE(walkWith(true, 1000000), plain);
+        QCOMPARE(walkWith(true, 40), walkWith(false, 40));
     }
 
     void nonUtf8NamesKeepTheirBytes()

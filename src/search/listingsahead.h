@@ -1,0 +1,71 @@
+#pragma once
+
+#include "search/folderlisting.h"
+
+#include <QByteArray>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
+#include <vector>
+
+// A folder opened and listed, ready for the walk to enter.
+struct FolderListing {
+    int fd = -1; // open while the listing lives
+    struct stat st = {};
+    bool listed = false;
+    std::vector<folderlisting::Entry> entries;
+
+    FolderListing() = default;
+    FolderListing(FolderListing&& other) noexcept;
+    FolderListing& operator=(FolderListing&& other) noexcept;
+    ~FolderListing();
+    bool opened() const { return fd >= 0; }
+};
+
+// Opens and lists a folder by its path.
+FolderListing readFolder(const QByteArray& folder);
+
+// Folder listings read ahead on worker threads, so that on a slow file
+// system (a network share, a sleeping disk) the reads overlap. The walk
+// still enters folders one by one in its own order: nothing it does is
+// moved, only the waits are shorter. The folders expected soonest (the
+// walk is depth first: the subfolders of the folder just entered) are
+// read first.
+class ListingsAhead {
+public:
+    explicit ListingsAhead(int readers = 2);
+    // Does not wait for reads in flight (a stopped network server may
+    // never answer): the readers end on their own, and close what they read.
+    ~ListingsAhead();
+
+    // The walk will enter these folders, in this order, before the ones
+    // it expected earlier.
+    void expect(const std::vector<QByteArray>& folders);
+    // The folder's listing when it was read ahead or is being read:
+    // waited for at most timeoutMs (ready: true). A folder not expected,
+    // or not started yet, is left to the caller (ready: true, nothing).
+    struct Taken {
+        bool ready = true;
+        std::unique_ptr<FolderListing> listing;
+    };
+    Taken take(const QByteArray& folder, int timeoutMs);
+
+private:
+    static constexpr size_t kMaxAhead = 32; // listings read and not yet taken, or being read
+
+    // Shared with the readers, which may outlive the object.
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::deque<QByteArray> waiting; // expected, not started; soonest first
+        std::map<QByteArray, std::unique_ptr<FolderListing>> ready;
+        std::map<QByteArray, bool> reading;
+        bool stopping = false;
+    };
+    static void readLoop(const std::shared_ptr<State>& state);
+
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
