@@ -74,8 +74,14 @@ void Application::start()
 
 bool Application::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && mainWindow_ &&
-        mainWindow_->mediaKey(static_cast<QKeyEvent*>(event)->key()))
+    if (event->type() != QEvent::KeyPress || !mainWindow_)
+        return QObject::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (mainWindow_->mediaKey(key))
+        return true;
+    const VideoWindow* video = transport_->loadedVideoWindow();
+    if (video && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == video &&
+        mainWindow_->videoWindowKey(key))
         return true;
     return QObject::eventFilter(watched, event);
 }

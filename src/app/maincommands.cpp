@@ -18,6 +18,7 @@
 #include "search/splashwindow.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <QDir>
 #include <QMenu>
 #include <QSlider>
@@ -287,6 +288,38 @@ bool MainWindow::mediaKey(int key)
             pictureKey(key);
         else
             playbackKey(key);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::videoWindowKey(int key)
+{
+    constexpr double kStepSeconds = 5;
+    VideoWindow* window = app_.transport().loadedVideoWindow();
+    if (!window || !isVideoMode())
+        return false;
+    MediaPlayer& player = window->player();
+    switch (key) {
+    case Qt::Key_Space:
+        if (player.isPaused())
+            player.Play();
+        else if (player.isPlaying())
+            player.Pause();
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (player.hasClip()) {
+            const double step = key == Qt::Key_Left ? -kStepSeconds : kStepSeconds;
+            player.setCurrentPosition(std::clamp(player.CurrentPosition() + step, 0.0, std::max(0.0, player.Duration())));
+        }
+        return true;
+    case Qt::Key_PageUp:
+        mnuNextBack_Click();
+        return true;
+    case Qt::Key_PageDown:
+        mnuNext_Click();
         return true;
     default:
         return false;

@@ -93,6 +93,10 @@ public slots:
     // pictures in still-picture mode, where the others do nothing. False for
     // any other key.
     bool mediaKey(int key);
+    // Keys of the video window: Space pauses and resumes, ← and → step
+    // five seconds, PageUp and PageDown play the previous and next rows.
+    // True when the key is one of them.
+    bool videoWindowKey(int key);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

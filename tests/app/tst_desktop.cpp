@@ -174,6 +174,35 @@ private slots:
         }));
     }
 
+    void keysOfTheVideoWindow()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("no session bus");
+        testsupport::TempTree tree;
+        twoClips(tree);
+        ProgramProcess program;
+        QVERIFY(program.start({}, {tree.root()}));
+        const QString video = program.waitForWindow(QStringLiteral("a.mpg"));
+        QVERIFY(!video.isEmpty());
+        PlayerControls controls; // what the keys did, as the desktop sees it
+        const auto status = [&] { return controls.get(QStringLiteral("PlaybackStatus")).toString(); };
+        const auto position = [&] { return controls.get(QStringLiteral("Position")).toLongLong() / 1e6; };
+        QVERIFY(testsupport::waitFor([&] { return status() == QStringLiteral("Playing"); }));
+        testsupport::key(video, QStringLiteral("space"));
+        QVERIFY(testsupport::waitFor([&] { return status() == QStringLiteral("Paused"); }));
+        const double paused = position();
+        testsupport::key(video, QStringLiteral("Right"));
+        QVERIFY(testsupport::waitFor([&] { return qAbs(position() - (paused + 5)) < 0.5; }));
+        testsupport::key(video, QStringLiteral("Left"));
+        QVERIFY(testsupport::waitFor([&] { return qAbs(position() - paused) < 0.5; }));
+        testsupport::key(video, QStringLiteral("space"));
+        QVERIFY(testsupport::waitFor([&] { return status() == QStringLiteral("Playing"); }));
+        testsupport::key(video, QStringLiteral("Next")); // PageDown
+        QVERIFY(!program.waitForWindow(QStringLiteral("b.mpg")).isEmpty());
+        testsupport::key(program.waitForWindow(QStringLiteral("b.mpg")), QStringLiteral("Prior")); // PageUp
+        QVERIFY(!program.waitForWindow(QStringLiteral("a.mpg")).isEmpty());
+    }
+
     void aSecondLaunchHandsItsPathToTheRunningCopy_data()
     {
         QTest::addColumn<bool>("sessionBus");
