@@ -19,6 +19,7 @@
 #include "search/searchcommand.h"
 #include "search/splashwindow.h"
 #include "search/typefilter.h"
+#include "app/extras.h"
 #include "app/mprisservice.h"
 #include "app/singlecopy.h"
 #include "viewer/picturecache.h"
@@ -61,6 +62,7 @@ void Application::start()
     createSearch();
     createTransport();
     mainWindow_->Form_Load();
+    extras_ = new Extras(*this, *mainWindow_->playMenu);
     mainWindow_->show();
     screenWatch_.setInterval(500);
     offerSessionServices();
@@ -74,6 +76,8 @@ void Application::start()
 
 bool Application::eventFilter(QObject* watched, QEvent* event)
 {
+    if (extras_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress))
+        extras_->userActed();
     if (event->type() != QEvent::KeyPress || !mainWindow_)
         return QObject::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
@@ -116,6 +120,7 @@ void Application::createSearch()
             if (main.fileList->count() >= 1)
                 main.fileList->select(1);
             ShowSelectedPicture();
+            extras_->picturesShown();
         },
         [] { QCoreApplication::processEvents(); },
         [this] {

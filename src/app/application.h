@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 class AboutWindow;
+class Extras;
 class CopyService;
 class MprisService;
 struct MprisState;
@@ -62,6 +63,7 @@ public:
     // Touching the picture window creates it, hidden, with its load step.
     PictureWindow& pictureWindow();
     PictureCache& pictureCache() { return *pictureCache_; }
+    Extras& extras() { return *extras_; }
     PictureWindow* loadedPictureWindow();
     void closePictureWindow();
 
@@ -124,6 +126,7 @@ private:
     QPointer<HelpViewer> helpViewer_;
     QPointer<SplashWindow> splashWindow_;
     IdleInhibitor idleInhibitor_;
+    Extras* extras_ = nullptr;
     std::unique_ptr<MprisService> mpris_;
     std::unique_ptr<CopyService> copyService_;
     QTimer screenWatch_;

@@ -264,14 +264,14 @@ void MainWindow::mnu150_Click()
 void MainWindow::mnuNext_Click()
 {
     app_.transport().videoWindow().player().Play();
-    SelectNextRow(*fileList);
+    app_.transport().selectNextRow();
     app_.transport().playSelectedOrPassOn(Transport::Direction::Forward);
 }
 
 void MainWindow::mnuNextBack_Click()
 {
     app_.transport().videoWindow().player().Play();
-    SelectPreviousRow(*fileList);
+    app_.transport().selectPreviousRow();
     app_.transport().playSelectedOrPassOn(Transport::Direction::Backward);
 }
 

@@ -44,7 +44,7 @@ void MainWindow::createMenus()
     connect(addItem(file, "mnuEnd", QStringLiteral("終了(&X)")), &QAction::triggered, this,
             &MainWindow::mnuEnd_Click);
 
-    QMenu* play = addMenu(bar, "mnuPlay", QStringLiteral("操作（&P)"));
+    QMenu* play = playMenu = addMenu(bar, "mnuPlay", QStringLiteral("操作（&P)"));
     connect(play, &QMenu::aboutToShow, this, &MainWindow::mnuPlay_Click);
     screenSizeMenu = play->addMenu(QStringLiteral("画面サイズ"));
     screenSizeMenu->setObjectName(QStringLiteral("mnus"));

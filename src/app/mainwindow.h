@@ -47,6 +47,7 @@ public:
     PictureButton* rewindButton = nullptr;     // Command7
     PictureButton* previousButton = nullptr;   // Command8
     QTimer* scanTimer = nullptr;               // Timer1
+    QMenu* playMenu = nullptr;                 // mnuPlay (操作)
     QMenu* screenSizeMenu = nullptr;           // mnus (画面サイズ)
 
     QWidget* client() const { return client_; }

@@ -145,25 +145,26 @@ void ListView::keyReleaseEvent(QKeyEvent* event)
 }
 
 namespace {
-void selectAndShow(ListView& list, int row)
+} // namespace
+
+void SelectRow(ListView& list, int row)
 {
     list.select(row);
     list.EnsureVisible(row);
     list.select(row);
     list.setFocus();
 }
-} // namespace
 
 void SelectNextRow(ListView& list)
 {
     const int row = list.selectedIndex();
     if (row != 0)
-        selectAndShow(list, row < list.count() ? row + 1 : 1);
+        SelectRow(list, row < list.count() ? row + 1 : 1);
 }
 
 void SelectPreviousRow(ListView& list)
 {
     const int row = list.selectedIndex();
     if (row != 0)
-        selectAndShow(list, row == 1 ? list.count() : row - 1);
+        SelectRow(list, row == 1 ? list.count() : row - 1);
 }

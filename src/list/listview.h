@@ -56,5 +56,7 @@ private:
 // Moves the selection one row on or back, wrapping at the ends, scrolls
 // it into view and focuses the list; nothing happens when no row is
 // selected.
+// Selects the row (1-based), scrolled into view, with the focus on the list.
+void SelectRow(ListView& list, int row);
 void SelectNextRow(ListView& list);
 void SelectPreviousRow(ListView& list);

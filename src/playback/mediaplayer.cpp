@@ -85,6 +85,13 @@ double MediaPlayer::mpvVolume(int hundredthsOfDb)
     return 100.0 * std::pow(10.0, hundredthsOfDb / 6000.0);
 }
 
+void MediaPlayer::setHardwareDecoding(bool on)
+{
+    hardwareDecoding_ = on;
+    if (engine_)
+        engine_->setHardwareDecoding(on);
+}
+
 bool MediaPlayer::ensureEngine()
 {
     if (engine_)
@@ -101,6 +108,8 @@ bool MediaPlayer::ensureEngine()
     if (withPicture)
         replacePictureWithSurface();
     engine_->setVolume(mpvVolume(volume_));
+    if (hardwareDecoding_)
+        engine_->setHardwareDecoding(true);
     connect(engine_.get(), &MpvEngine::endOfStream, this, &MediaPlayer::playNextEntry);
     connect(engine_.get(), &MpvEngine::failed, this, &MediaPlayer::passOverFailedEntry);
     connect(engine_.get(), &MpvEngine::lateOpened, this, [this] {

@@ -63,6 +63,10 @@ public:
     // Starts the engine now (it otherwise starts on first use). False when
     // no player library is available.
     bool ensureEngine();
+    MpvEngine* engine() { return engine_.get(); }
+
+    // Off by default; see MpvEngine::setHardwareDecoding.
+    void setHardwareDecoding(bool on);
 
     // The height of the seek bar's strip in pixels. Below it the player
     // keeps its lowest 345 twips, which lie outside the video window.
@@ -100,5 +104,6 @@ private:
     QByteArray playing_;
     int volume_ = -600;
     bool engineFailed_ = false;
+    bool hardwareDecoding_ = false;
     double openWait_ = MpvEngine::kOpenWaitSeconds;
 };

@@ -31,6 +31,8 @@ bool loadInto(MpvApi& api)
            resolve(library, "mpv_command_async", api.command_async) &&
            resolve(library, "mpv_observe_property", api.observe_property) &&
            resolve(library, "mpv_get_property_async", api.get_property_async) &&
+           resolve(library, "mpv_get_property_string", api.get_property_string) &&
+           resolve(library, "mpv_free", api.free) &&
            resolve(library, "mpv_command", api.command) &&
            resolve(library, "mpv_wait_event", api.wait_event) &&
            resolve(library, "mpv_set_wakeup_callback", api.set_wakeup_callback) &&

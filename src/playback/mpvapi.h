@@ -18,6 +18,8 @@ struct MpvApi {
     decltype(&mpv_command_async) command_async;
     decltype(&mpv_observe_property) observe_property;
     decltype(&mpv_get_property_async) get_property_async;
+    decltype(&mpv_get_property_string) get_property_string;
+    decltype(&mpv_free) free;
     decltype(&mpv_command) command;
     decltype(&mpv_wait_event) wait_event;
     decltype(&mpv_set_wakeup_callback) set_wakeup_callback;

@@ -354,6 +354,22 @@ void MpvEngine::setVolume(double percent)
     api_.set_property_async(handle_, 0, "volume", MPV_FORMAT_DOUBLE, &percent);
 }
 
+void MpvEngine::setHardwareDecoding(bool on)
+{
+    // The decoder's frames may go to the picture directly (the GL interop)
+    // or be copied back; libmpv chooses. Off, no interop is even probed.
+    api_.set_property_string(handle_, "gpu-hwdec-interop", on ? "auto" : "no");
+    api_.set_property_string(handle_, "hwdec", on ? "auto-safe" : "no");
+}
+
+QByteArray MpvEngine::property(const char* name) const
+{
+    char* value = api_.get_property_string(handle_, name);
+    const QByteArray text(value);
+    api_.free(value);
+    return text;
+}
+
 bool MpvEngine::createRenderContext(void* (*getProcAddress)(void*, const char*), void* getProcContext,
                                     std::function<void()> onFrame, std::function<void()> serveFrame)
 {

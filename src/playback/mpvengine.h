@@ -53,6 +53,11 @@ public:
     void stop();
     // mpv's volume in percent (its gain is the cube of volume/100).
     void setVolume(double percent);
+    // Hardware decoding where the machine has a decoder libmpv trusts
+    // (hwdec=auto-safe), else software decoding, silently.
+    void setHardwareDecoding(bool on);
+    // A property's value as text (empty when it has none).
+    QByteArray property(const char* name) const;
 
     // The render context for an OpenGL picture; the caller's GL context
     // must be current. onFrame is called on the UI thread whenever a new

@@ -22,6 +22,7 @@ VideoWindow& Transport::videoWindow()
     if (!window_) {
         window_ = new VideoWindow();
         window_->Form_Load(hooks_.areaBesideMainWindow);
+        window_->player().setHardwareDecoding(hardwareDecoding_);
         connect(&window_->player(), &MediaPlayer::EndOfStream, this, &Transport::EndOfStream);
         connect(&window_->player(), &MediaPlayer::PlaybackFailed, this, &Transport::passOnAfterFailure);
         connect(&window_->player(), &MediaPlayer::LateOpened, this, &Transport::placeForScan);
@@ -60,7 +61,7 @@ void Transport::preparePlayer()
 void Transport::EndOfStream()
 {
     failuresInARow_ = 0;
-    SelectNextRow(list_);
+    selectNextRow();
     playOrPassOn(Direction::Forward);
 }
 
@@ -111,7 +112,30 @@ void Transport::stopPassingOn()
 void Transport::step(Direction direction)
 {
     if (direction == Direction::Forward)
-        SelectNextRow(list_);
+        selectNextRow();
+    else
+        selectPreviousRow();
+}
+
+void Transport::setHardwareDecoding(bool on)
+{
+    hardwareDecoding_ = on;
+    if (window_)
+        window_->player().setHardwareDecoding(on);
+}
+
+void Transport::selectNextRow()
+{
+    if (!shuffle_ || list_.selectedIndex() == 0)
+        return SelectNextRow(list_);
+    SelectRow(list_, shuffleOrder_.next(list_.selectedIndex(), list_.count()));
+}
+
+void Transport::selectPreviousRow()
+{
+    const int before = shuffle_ ? shuffleOrder_.previous(list_.selectedIndex()) : 0;
+    if (before > 0)
+        SelectRow(list_, before);
     else
         SelectPreviousRow(list_);
 }
@@ -167,7 +191,7 @@ void Transport::ScanStep()
     } else if (scanMode_ == ScanMode::Rewind) {
         const bool stepped = window_ && window_->player().setCurrentPosition(window_->player().CurrentPosition() - 1);
         if (!stepped) {
-            SelectPreviousRow(list_);
+            selectPreviousRow();
             playSelectedOrPassOn(Direction::Backward);
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/shuffleorder.h"
+
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -61,6 +63,16 @@ public:
     void ApplyScreenSize(int percent);
     int screenSize() const { return screenSize_; }
 
+    // Shuffled play: the end of stream and Next/Previous follow a random
+    // order (see ShuffleOrder) instead of the list's.
+    void setShuffle(bool on) { shuffle_ = on; }
+    bool shuffle() const { return shuffle_; }
+    // Hardware decoding in the video window's player, now and for windows to come.
+    void setHardwareDecoding(bool on);
+    // Selects the row that plays after, or before, the selected one.
+    void selectNextRow();
+    void selectPreviousRow();
+
 private:
     // The endless loop: the next row, and play it; rows that cannot be
     // played are passed over, once round the list at most.
@@ -85,4 +97,7 @@ private:
     Direction direction_ = Direction::Forward;
     int failuresInARow_ = 0;
     quint64 passOn_ = 0; // the pass-on in progress
+    bool shuffle_ = false;
+    bool hardwareDecoding_ = false;
+    ShuffleOrder shuffleOrder_;
 };

@@ -94,6 +94,11 @@ inline const QString kOption = QStringLiteral("Option");
 inline const QString kMpFile = QStringLiteral("MPFile");
 inline const QString kDrive = QStringLiteral("Drive");
 inline const QString kDir = QStringLiteral("Dir");
+// The additions' own section and keys (off when absent).
+inline const QString kExtras = QStringLiteral("Extras");
+inline const QString kShuffle = QStringLiteral("Shuffle");
+inline const QString kSlideShow = QStringLiteral("SlideShow"); // seconds, 0: off
+inline const QString kHardwareDecoding = QStringLiteral("HardwareDecoding");
 // The keys a folder walk holds.
 inline const QStringList kFolderKeys = {kOption + u'/' + kDrive, kOption + u'/' + kDir};
 } // namespace settingskeys

@@ -4,6 +4,7 @@
 #include "platform/messagebox.h"
 #include "platform/recentfiles.h"
 #include "playback/mediaplayer.h"
+#include "playback/mpvengine.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
@@ -15,6 +16,7 @@
 #include "viewer/picturewindow.h"
 
 #include <QMenu>
+#include <QSet>
 #include <QRadioButton>
 #include <QSlider>
 #include <QLabel>
@@ -231,6 +233,42 @@ private slots:
         QCOMPARE(videoTitle(program), QStringLiteral("4.mp3"));
         form.mnuNext_Click();
         QCOMPARE(videoTitle(program), QStringLiteral("5.mp3"));
+    }
+
+    // Shuffled: Previous goes back through the rows played, Next forward
+    // again, and the entries are kept in the settings file.
+    void shuffledNextAndPreviousAndHardwareDecoding()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"song.mp3", "1.mp3"}, {"song.mp3", "2.mp3"}, {"song.mp3", "3.mp3"}, {"song.mp3", "4.mp3"},
+                            {"song.mp3", "5.mp3"}});
+        MainWindow& form = program.app->mainWindow();
+        auto* shuffle = form.findChild<QAction*>(QStringLiteral("mnuShuffle"));
+        auto* hardware = form.findChild<QAction*>(QStringLiteral("mnuHardwareDecoding"));
+        QVERIFY(shuffle && hardware && !shuffle->isChecked() && !hardware->isChecked());
+        shuffle->trigger();
+        hardware->trigger();
+        searchIn(program, tree);
+        QStringList played = {videoTitle(program)};
+        for (int i = 0; i < 4; ++i) {
+            form.mnuNext_Click();
+            played << videoTitle(program);
+        }
+        QCOMPARE(QSet<QString>(played.begin(), played.end()).size(), 5); // one round: each row once
+        form.mnuNextBack_Click();
+        QCOMPARE(videoTitle(program), played[3]);
+        form.mnuNextBack_Click();
+        QCOMPARE(videoTitle(program), played[2]);
+        form.mnuNext_Click();
+        QCOMPARE(videoTitle(program), played[3]);
+        // Hardware decoding reaches the player, which plays on without a GPU.
+        MediaPlayer& player = program.app->transport().videoWindow().player();
+        QCOMPARE(player.engine()->property("hwdec"), QByteArray("auto-safe"));
+        const double at = player.CurrentPosition();
+        QVERIFY(waitFor([&] { return player.CurrentPosition() > at + 0.3; }));
+        QCOMPARE(program.app->settings().getSetting(QStringLiteral("ZOLT"), QStringLiteral("Extras"), QStringLiteral("Shuffle")),
+                 QStringLiteral("1"));
     }
 
     void mediaKeysDriveTheTransportOrStepThePictures()

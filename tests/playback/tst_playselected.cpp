@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "list/listview.h"
 #include "playback/mediaplayer.h"
+#include "playback/shuffleorder.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
 #include "support/testsupport.h"
@@ -10,6 +11,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <random>
+#include <set>
 
 using testsupport::TestProgram;
 
@@ -18,6 +21,29 @@ using testsupport::fixtureFolder;
 class PlaySelectedTest : public QObject {
     Q_OBJECT
 private slots:
+    void aShuffledOrderPlaysEveryRowOnceARound()
+    {
+        std::mt19937 generator(7);
+        ShuffleOrder order([&generator](int n) { return std::uniform_int_distribution<int>(0, n - 1)(generator); });
+        const int rows = 6;
+        std::vector<int> played = {4}; // a row chosen by hand starts it
+        for (int i = 0; i < 5 * rows - 1; ++i)
+            played.push_back(order.next(played.back(), rows));
+        for (int round = 0; round < 5; ++round) {
+            const std::set<int> rowsOfRound(played.begin() + round * rows, played.begin() + (round + 1) * rows);
+            QCOMPARE(int(rowsOfRound.size()), rows);
+        }
+        for (size_t i = 1; i < played.size(); ++i)
+            QVERIFY(played[i] != played[i - 1]);
+        // Back through the rows played, then forward over them again.
+        QCOMPARE(order.previous(played.back()), played[played.size() - 2]);
+        QCOMPARE(order.previous(played[played.size() - 2]), played[played.size() - 3]);
+        QCOMPARE(order.next(played[played.size() - 3], rows), played[played.size() - 2]);
+        // Another list: a new round from the row playing.
+        const int first = order.next(2, 3);
+        QVERIFY(first != 2 && first >= 1 && first <= 3);
+    }
+
     void playsTheSelectedRowWithItsNameAsCaption()
     {
         TestProgram program;

@@ -1,0 +1,82 @@
+// The additions beyond the documented menus, in the real program: each off
+// until chosen, then kept in the settings file's [Extras] section.
+#include "support/programprocess.h"
+#include "support/testsupport.h"
+
+#include <QSet>
+#include <QTest>
+
+using testsupport::ProgramProcess;
+
+namespace {
+
+// The titles the video window shows, in turn, until count have been seen.
+QStringList titlesInTurn(ProgramProcess& program, const QStringList& names, int count, int milliseconds)
+{
+    QStringList seen;
+    testsupport::waitFor([&] {
+        QTest::qWait(80);
+        for (const QString& title : program.windowTitles())
+            if (names.contains(title) && (seen.isEmpty() || seen.last() != title))
+                seen << title;
+        return seen.size() >= count;
+    }, milliseconds);
+    return seen;
+}
+
+} // namespace
+
+class ExtrasTest : public QObject {
+    Q_OBJECT
+private slots:
+    void offUntilChosen()
+    {
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("clip.mpg"), tree.path("a.mpg")));
+        ProgramProcess program;
+        QVERIFY(program.start({}, {tree.root()}));
+        QVERIFY(!program.waitForWindow(QStringLiteral("a.mpg")).isEmpty());
+        QFile settings(program.configDir() + QStringLiteral("/ZOLT.ini"));
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QVERIFY(!settings.readAll().contains("[Extras]"));
+    }
+
+    void shuffledPlayPlaysEveryRowOnceARound()
+    {
+        testsupport::TempTree tree;
+        QStringList names;
+        for (int i = 1; i <= 8; ++i) {
+            names << QStringLiteral("%1.mpg").arg(i);
+            QVERIFY(QFile::copy(testsupport::fixture("clip.mpg"), tree.path(names.last())));
+        }
+        ProgramProcess program;
+        testsupport::writeSettings(program.configDir(), {{"Extras", "Shuffle", "1"}});
+        QVERIFY(program.start({}, {tree.root()}));
+        const QStringList played = titlesInTurn(program, names, 12, 30000);
+        QVERIFY2(played.size() >= 12, qPrintable(played.join(u' ')));
+        const QStringList firstRound = played.mid(0, 8);
+        QCOMPARE(QSet<QString>(firstRound.begin(), firstRound.end()).size(), 8);
+        QVERIFY2(firstRound != names, "the list's own order"); // 1 chance in 5040
+        QVERIFY(played[8] != played[7]);
+    }
+
+    void aSlideShowStepsThePicturesUntilAKey()
+    {
+        testsupport::TempTree tree;
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+            QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path(QLatin1String(name))));
+        ProgramProcess program;
+        program.prepare(tree.root(), QStringLiteral("OP2"));
+        testsupport::writeSettings(program.configDir(), {{"Extras", "SlideShow", "3"}});
+        QVERIFY(program.start({}, {tree.root()}));
+        const QStringList names = {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")};
+        QCOMPARE(titlesInTurn(program, names, 4, 15000), (QStringList{names[0], names[1], names[2], names[0]}));
+        // A key in the picture window stops it.
+        testsupport::key(program.waitForWindow(QStringLiteral("a.jpg")), QStringLiteral("Return"));
+        QTest::qWait(4000);
+        QVERIFY(program.windowTitles().contains(QStringLiteral("a.jpg")));
+    }
+};
+
+QTEST_GUILESS_MAIN(ExtrasTest)
+#include "tst_extras.moc"
