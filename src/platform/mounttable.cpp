@@ -43,23 +43,61 @@ bool isPseudo(const QString& fsType, const QString& path)
     return false;
 }
 
+bool isOctalDigit(char c)
+{
+    return c >= '0' && c <= '7';
+}
+
 // The kernel writes space, tab, newline and backslash in mount paths as \ooo.
 QString unescape(const QByteArray& field)
 {
     QByteArray out;
-    for (int i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            bool ok = false;
-            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                out.append(char(code));
-                i += 3;
-                continue;
-            }
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && isOctalDigit(field[i + 1]) && isOctalDigit(field[i + 2]) &&
+            isOctalDigit(field[i + 3])) {
+            out.append(char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
+            i += 3;
+            continue;
         }
         out.append(field[i]);
     }
     return QFile::decodeName(out);
+}
+
+// udev writes unsafe characters of labels as \xHH.
+QString unescapeLabel(const QString& label)
+{
+    QByteArray out;
+    const QByteArray bytes = label.toUtf8();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        bool ok = false;
+        const int code = bytes[i] == '\\' && bytes.mid(i + 1, 1) == "x" ? bytes.mid(i + 2, 2).toInt(&ok, 16) : 0;
+        if (ok && bytes.mid(i + 2, 2).size() == 2) {
+            out.append(char(code));
+            i += 3;
+            continue;
+        }
+        out.append(bytes[i]);
+    }
+    return QString::fromUtf8(out);
+}
+
+// What file managers leave out too: system images and layers (snaps,
+// containers), memory file systems, the boot partitions. The root file
+// system always stays, whatever it is.
+bool isClutter(const QString& fsType, const QString& path)
+{
+    static const QSet<QString> systemTypes = {"squashfs", "overlay", "tmpfs", "efivarfs", "fuse.snapfuse", "zram"};
+    if (path == QLatin1String("/"))
+        return false;
+    if (systemTypes.contains(fsType))
+        return true;
+    for (const char* system : {"/boot", "/snap", "/var/lib/docker", "/var/lib/containers", "/var/snap"}) {
+        const QString prefix = QLatin1String(system);
+        if (path == prefix || path.startsWith(prefix + u'/'))
+            return true;
+    }
+    return false;
 }
 
 // Volume labels by the real path of their device.
@@ -70,7 +108,7 @@ std::map<QString, QString> labelsByDevice()
     for (const QFileInfo& link : byLabel.entryInfoList(QDir::System | QDir::Files)) {
         const QString device = link.canonicalFilePath();
         if (!device.isEmpty())
-            labels[device] = link.fileName().replace(QLatin1String("\\x20"), QLatin1String(" "));
+            labels[device] = unescapeLabel(link.fileName());
     }
     return labels;
 }
@@ -90,7 +128,7 @@ std::vector<MountEntry> parse(const QByteArray& mountsText)
     }
     std::vector<MountEntry> entries;
     for (auto& [path, entry] : byPath) {
-        if (!isPseudo(entry.fsType, path))
+        if (!isPseudo(entry.fsType, path) && !isClutter(entry.fsType, path))
             entries.push_back(std::move(entry));
     }
     return entries;

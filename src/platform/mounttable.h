@@ -23,8 +23,10 @@ using MountSource = std::function<std::vector<MountEntry>()>;
 
 namespace mounttable {
 
-// Parses text in the form of /proc/self/mounts, leaves out pseudo file
-// systems and returns the volumes in ascending order of mount path.
+// Parses text in the form of /proc/self/mounts and returns the volumes a
+// file manager offers (the root file system, the home volume, removable,
+// user-mounted and network volumes: not pseudo file systems, system images,
+// memory file systems or boot partitions) in ascending order of mount path.
 std::vector<MountEntry> parse(const QByteArray& mountsText);
 
 // How long the window waits for a mount to answer whether it is a folder.

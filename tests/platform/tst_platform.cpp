@@ -82,6 +82,57 @@ private slots:
         QCOMPARE(MountEntry({"/media/d", "/dev/sr0", "iso9660", "DISC"}).displayText(), QStringLiteral("/media/d [DISC]"));
     }
 
+    // Recorded mount tables: only what a file manager offers.
+    void mountTablesWithoutClutter_data()
+    {
+        QTest::addColumn<QByteArray>("mounts");
+        QTest::addColumn<QStringList>("volumes");
+        QTest::newRow("Ubuntu with snaps")
+            << QByteArray("sysfs /sys sysfs rw,nosuid 0 0\n"
+                          "udev /dev devtmpfs rw 0 0\n"
+                          "tmpfs /run tmpfs rw 0 0\n"
+                          "/dev/nvme0n1p2 / ext4 rw,relatime 0 0\n"
+                          "/dev/loop0 /snap/core20/2105 squashfs ro 0 0\n"
+                          "/dev/loop1 /snap/firefox/3600 squashfs ro 0 0\n"
+                          "/dev/loop2 /snap/gnome-42-2204/141 squashfs ro 0 0\n"
+                          "/dev/loop3 /snap/gtk-common-themes/1535 squashfs ro 0 0\n"
+                          "/dev/loop4 /snap/snapd/20671 squashfs ro 0 0\n"
+                          "/dev/loop5 /snap/snap-store/959 squashfs ro 0 0\n"
+                          "/dev/nvme0n1p1 /boot/efi vfat rw 0 0\n"
+                          "tmpfs /tmp tmpfs rw 0 0\n"
+                          "overlay /var/lib/docker/overlay2/3f2a/merged overlay rw 0 0\n"
+                          "/dev/nvme0n1p3 /home ext4 rw 0 0\n"
+                          "/dev/sda1 /media/taro/USB\\040STICK vfat rw 0 0\n"
+                          "gvfsd-fuse /run/user/1000/gvfs fuse.gvfsd-fuse rw 0 0\n")
+            << QStringList{"/", "/home", "/media/taro/USB STICK"};
+        QTest::newRow("Fedora")
+            << QByteArray("/dev/nvme0n1p3 / btrfs rw,seclabel,subvol=/root 0 0\n"
+                          "/dev/nvme0n1p3 /home btrfs rw,subvol=/home 0 0\n"
+                          "/dev/nvme0n1p2 /boot ext4 rw 0 0\n"
+                          "/dev/nvme0n1p1 /boot/efi vfat rw 0 0\n"
+                          "tmpfs /tmp tmpfs rw 0 0\n"
+                          "/dev/sdb1 /run/media/hanako/\xe5\x86\x99\xe7\x9c\x9f exfat rw 0 0\n")
+            << QStringList{"/", "/home", QStringLiteral("/run/media/hanako/写真")};
+        QTest::newRow("NAS shares")
+            << QByteArray("overlay / overlay rw 0 0\n"
+                          "systemd-1 /mnt/nas autofs rw 0 0\n"
+                          "//nas.local/share /mnt/nas cifs rw 0 0\n"
+                          "nas:/volume1/video /mnt/video nfs4 rw 0 0\n"
+                          "//192.168.1.10/Media\\040Files /media/Media\\134Share\\011tab cifs rw 0 0\n")
+            << QStringList{"/", "/media/Media\\Share\ttab", "/mnt/nas", "/mnt/video"};
+    }
+
+    void mountTablesWithoutClutter()
+    {
+        QFETCH(QByteArray, mounts);
+        QFETCH(QStringList, volumes);
+        QStringList listed;
+        for (const MountEntry& entry : mounttable::parse(mounts))
+            listed << entry.mountPath;
+        QCOMPARE(listed, volumes);
+        QCOMPARE(mounttable::parse("//nas/a\\040b /mnt/x cifs rw 0 0\n").front().device, QStringLiteral("//nas/a b"));
+    }
+
     void decodesNamesForDisplay()
     {
         QCOMPARE(nativename::toDisplay("曲.mp3"), QStringLiteral("曲.mp3"));
