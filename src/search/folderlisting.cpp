@@ -1,5 +1,6 @@
 #include "search/folderlisting.h"
 
+#include <QString>
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
@@ -91,6 +92,57 @@ bool naturalLess(const QByteArray& a, const QByteArray& b)
 
 namespace {
 
+// Whether folding (NFKC) leaves the name as it is, judged by its
+// characters alone: ASCII, kana and the common ideographs, the bulk of
+// names. Others are folded.
+bool foldsToItself(const QByteArray& name)
+{
+    for (qsizetype i = 0; i < name.size();) {
+        const auto byte = [&name](qsizetype at) { return char32_t((unsigned char)name[at]); };
+        const char32_t lead = byte(i);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((lead & 0xF0) != 0xE0 || i + 2 >= name.size())
+            return false; // not a three-byte character: whatever it is, folded
+        const char32_t c = ((lead & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
+        const bool stable = (c >= 0x3001 && c <= 0x3098) || c == 0x309D || c == 0x309E || (c >= 0x30A0 && c <= 0x30FE) ||
+                            (c >= 0x4E00 && c <= 0x9FFF);
+        if (!stable)
+            return false;
+        i += 3;
+    }
+    return true;
+}
+
+// Names sort folded (NFKC), each folded once and only where folding
+// changes anything, so full-width digits count as digits and half-width
+// katakana sort with full-width; one key for two names: by their bytes.
+void sortNaturally(std::vector<Entry>& entries)
+{
+    const auto byName = [](const Entry& a, const Entry& b) { return naturalLess(a.name, b.name); };
+    if (std::all_of(entries.begin(), entries.end(), [](const Entry& e) { return foldsToItself(e.name); }))
+        return std::sort(entries.begin(), entries.end(), byName);
+    struct Keyed {
+        QByteArray key;
+        Entry entry;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(entries.size());
+    for (Entry& entry : entries) {
+        QByteArray key = foldsToItself(entry.name)
+                             ? entry.name
+                             : QString::fromUtf8(entry.name).normalized(QString::NormalizationForm_KC).toUtf8();
+        keyed.push_back({std::move(key), std::move(entry)});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.key != b.key ? naturalLess(a.key, b.key) : a.entry.name < b.entry.name;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        entries[i] = std::move(keyed[i].entry);
+}
+
 // Reads the open folder's entries (dir is closed after), sorted; keep()
 // chooses which to take.
 template <typename Keep>
@@ -108,8 +160,7 @@ bool read(DIR* dir, std::vector<Entry>& entries, Keep keep)
             entries.push_back(std::move(entry));
     }
     closedir(dir);
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return naturalLess(a.name, b.name); });
+    sortNaturally(entries);
     return true;
 }
 

@@ -39,7 +39,8 @@ bool isSubfolder(const QByteArray& folderPath, const Entry& entry);
 bool isSubfolder(int folderFd, const Entry& entry);
 
 // Case-insensitive order in which runs of digits compare by value
-// ("2" before "10"), the order file managers show.
+// ("2" before "10"), the order file managers show. Listings compare names
+// folded (NFKC) first, so "第１話" sorts as "第1話".
 bool naturalLess(const QByteArray& a, const QByteArray& b);
 
 } // namespace folderlisting

@@ -188,6 +188,11 @@ private slots:
         tree.addAll({"track10.mp3", "Track2.mp3", "track1.mp3", "アニメ.mp3"});
         QCOMPARE(walk(*program.app, tree.nativeRoot()),
                  QStringList({"track1.mp3", "Track2.mp3", "track10.mp3", "アニメ.mp3"}));
+        // Full-width digits are digits; half-width katakana sort with full-width.
+        TempTree japanese;
+        japanese.addAll({"第10話.mp3", "第３話.mp3", "第2話.mp3", "第１話.mp3", "ｱﾆﾒ2.mp3", "アニメ1.mp3", "アニメ3.mp3"});
+        QCOMPARE(walk(*program.app, japanese.nativeRoot()),
+                 QStringList({"アニメ1.mp3", "ｱﾆﾒ2.mp3", "アニメ3.mp3", "第１話.mp3", "第2話.mp3", "第３話.mp3", "第10話.mp3"}));
     }
 
     void cancelBeforeTheWalkListsNothing()
