@@ -111,9 +111,15 @@ void Application::createSearch()
             if (!main.isVideoMode())
                 transport_->closeVideoWindow();
         },
-        [this] {
+        [this, &main] {
             transport_->videoWindow().show();
+            const Extras::Resume resume = extras_->resumeFor(main.folderList->nativePath());
+            if (resume.row > 0)
+                SelectRow(*main.fileList, resume.row);
             transport_->playSelectedOrPassOn(Transport::Direction::Forward);
+            MediaPlayer& player = transport_->videoWindow().player();
+            if (resume.row > 0 && main.fileList->selectedIndex() == resume.row && player.hasClip() && !player.isOpening())
+                player.setCurrentPosition(resume.position);
         },
         [this, &main] {
             pictureWindow().show();
@@ -142,6 +148,10 @@ void Application::createTransport()
         [this] { closePictureWindow(); },
         [&main] { return areaBeside(main); },
         [this] { focusMainWindow(); },
+        [this] {
+            if (extras_)
+                extras_->notePlaying();
+        },
     };
     transport_ = std::make_unique<Transport>(*main.fileList, std::move(hooks));
 }
@@ -338,6 +348,8 @@ void Application::playOrShowRowOf(const QByteArray& path)
 
 void Application::endNow()
 {
+    if (extras_)
+        extras_->notePlaying(true); // where the folder was left, with resume on
     idleInhibitor_.release();
     settings_.flush();
     options_.endProcess();

@@ -3,6 +3,8 @@
 #include "app/application.h"
 #include "app/mainwindow.h"
 #include "list/listview.h"
+#include "playback/mediaplayer.h"
+#include "playback/videowindow.h"
 #include "playback/transport.h"
 #include "viewer/picturewindow.h"
 
@@ -11,10 +13,36 @@
 
 using namespace settingskeys;
 
+// Each place as its three fields percent-encoded (so any bytes of a name
+// survive) between "|", the places separated by spaces.
+std::vector<ResumePlace> readResumePlaces(SettingsStore& settings)
+{
+    std::vector<ResumePlace> places;
+    const QByteArray text = settings.getSetting(kApp, kExtras, kResumePlaces, {}).toLatin1();
+    for (const QByteArray& entry : text.split(' ')) {
+        const QList<QByteArray> fields = entry.split('|');
+        if (fields.size() == 3)
+            places.push_back({QByteArray::fromPercentEncoding(fields[0]), QByteArray::fromPercentEncoding(fields[1]),
+                              fields[2].toDouble()});
+    }
+    return places;
+}
+
+void writeResumePlaces(SettingsStore& settings, const std::vector<ResumePlace>& places)
+{
+    QByteArrayList entries;
+    for (const ResumePlace& place : places)
+        entries << place.folder.toPercentEncoding() + '|' + place.file.toPercentEncoding() + '|' +
+                       QByteArray::number(place.position, 'f', 1);
+    settings.saveSetting(kApp, kExtras, kResumePlaces, QString::fromLatin1(entries.join(' ')));
+}
+
 Extras::Extras(Application& app, QMenu& menu) : QObject(&app), app_(app)
 {
     addEntries(menu);
     connect(&slides_, &QTimer::timeout, this, &Extras::showNextSlide);
+    resumeWrite_.setSingleShot(true);
+    connect(&resumeWrite_, &QTimer::timeout, this, &Extras::writeResume);
     restore();
 }
 
@@ -25,6 +53,10 @@ void Extras::addEntries(QMenu& menu)
     shuffle_->setObjectName(QStringLiteral("mnuShuffle"));
     shuffle_->setCheckable(true);
     connect(shuffle_, &QAction::toggled, this, &Extras::setShuffle);
+    resume_ = menu.addAction(QStringLiteral("続きから再生"));
+    resume_->setObjectName(QStringLiteral("mnuResume"));
+    resume_->setCheckable(true);
+    connect(resume_, &QAction::toggled, this, &Extras::setResume);
 
     QMenu* slideShow = menu.addMenu(QStringLiteral("スライドショー"));
     slideShow->menuAction()->setObjectName(QStringLiteral("mnuSlideShow"));
@@ -48,6 +80,7 @@ void Extras::restore()
 {
     SettingsStore& settings = app_.settings();
     shuffle_->setChecked(settings.getSetting(kApp, kExtras, kShuffle, QStringLiteral("0")) == QStringLiteral("1"));
+    resume_->setChecked(settings.getSetting(kApp, kExtras, kResume, QStringLiteral("0")) == QStringLiteral("1"));
     hardwareDecoding_->setChecked(settings.getSetting(kApp, kExtras, kHardwareDecoding, QStringLiteral("0")) ==
                                   QStringLiteral("1"));
     const int seconds = settings.getSetting(kApp, kExtras, kSlideShow, QStringLiteral("0")).toInt();
@@ -65,6 +98,56 @@ void Extras::setShuffle(bool on)
 {
     app_.transport().setShuffle(on);
     save(kShuffle, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void Extras::setResume(bool on)
+{
+    save(kResume, on ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!on)
+        resumeFolder_.clear();
+}
+
+Extras::Resume Extras::resumeFor(const QByteArray& searchedFolder)
+{
+    resumeFolder_ = resume_->isChecked() ? searchedFolder : QByteArray();
+    if (resumeFolder_.isEmpty())
+        return {};
+    for (const ResumePlace& place : readResumePlaces(app_.settings())) {
+        if (place.folder != searchedFolder)
+            continue;
+        ListView& list = *app_.mainWindow().fileList;
+        for (int row = 1; row <= list.count(); ++row)
+            if (list.fullPath(row) == place.file)
+                return {row, place.position};
+        return {}; // the row is gone: row 1
+    }
+    return {};
+}
+
+void Extras::notePlaying(bool now)
+{
+    if (resumeFolder_.isEmpty())
+        return;
+    if (now || !sinceResumeWrite_.isValid() || sinceResumeWrite_.elapsed() >= 1000)
+        writeResume();
+    else if (!resumeWrite_.isActive())
+        resumeWrite_.start(int(1000 - sinceResumeWrite_.elapsed()));
+}
+
+void Extras::writeResume()
+{
+    resumeWrite_.stop();
+    VideoWindow* video = app_.transport().loadedVideoWindow();
+    if (resumeFolder_.isEmpty() || !video || !video->player().hasClip())
+        return;
+    sinceResumeWrite_.start();
+    MediaPlayer& player = video->player();
+    // The folder moves to the front; past the last, the oldest is forgotten.
+    std::vector<ResumePlace> places = {{resumeFolder_, player.fileName(), std::max(0.0, player.CurrentPosition())}};
+    for (ResumePlace& other : readResumePlaces(app_.settings()))
+        if (other.folder != resumeFolder_ && int(places.size()) < kResumeFolders)
+            places.push_back(std::move(other));
+    writeResumePlaces(app_.settings(), places);
 }
 
 void Extras::setHardwareDecoding(bool on)

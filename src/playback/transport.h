@@ -26,6 +26,8 @@ public:
         std::function<QRect()> areaBesideMainWindow;
         // Esc in the video window.
         std::function<void()> focusMainWindow;
+        // A clip started playing (may be empty).
+        std::function<void()> clipStarted = {};
     };
 
     Transport(ListView& list, Hooks hooks);

@@ -99,6 +99,10 @@ inline const QString kExtras = QStringLiteral("Extras");
 inline const QString kShuffle = QStringLiteral("Shuffle");
 inline const QString kSlideShow = QStringLiteral("SlideShow"); // seconds, 0: off
 inline const QString kHardwareDecoding = QStringLiteral("HardwareDecoding");
+inline const QString kResume = QStringLiteral("Resume");
+// Where each searched folder was left, the latest first, in one value.
+inline const QString kResumePlaces = QStringLiteral("ResumePlaces");
+inline constexpr int kResumeFolders = 50;
 // The keys a folder walk holds.
 inline const QStringList kFolderKeys = {kOption + u'/' + kDrive, kOption + u'/' + kDir};
 } // namespace settingskeys

@@ -1,9 +1,11 @@
 // The additions beyond the documented menus, in the real program: each off
 // until chosen, then kept in the settings file's [Extras] section.
+#include "settings/settingsstore.h"
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 
 #include <QSet>
+#include <csignal>
 #include <QTest>
 
 using testsupport::ProgramProcess;
@@ -58,6 +60,39 @@ private slots:
         QCOMPARE(QSet<QString>(firstRound.begin(), firstRound.end()).size(), 8);
         QVERIFY2(firstRound != names, "the list's own order"); // 1 chance in 5040
         QVERIFY(played[8] != played[7]);
+    }
+
+    void resumeStartsAFolderWhereItWasLeft()
+    {
+        testsupport::TempTree tree;
+        for (const char* name : {"a.mpg", "b.mpg"})
+            QVERIFY(QFile::copy(testsupport::fixture("long.mpg"), tree.path(QLatin1String(name))));
+        ProgramProcess program;
+        testsupport::writeSettings(program.configDir(), {{"Extras", "Resume", "1"}});
+        const auto stored = [&] {
+            return SettingsStore(program.configDir())
+                .getSetting(QStringLiteral("ZOLT"), QStringLiteral("Extras"), QStringLiteral("ResumePlaces"));
+        };
+        {
+            QVERIFY(program.start({}, {tree.root()}));
+            testsupport::key(program.waitForWindow(QStringLiteral("a.mpg")), QStringLiteral("Next")); // PageDown: b.mpg
+            QVERIFY(!program.waitForWindow(QStringLiteral("b.mpg")).isEmpty());
+            QTest::qWait(2500);
+            ::kill(pid_t(program.process().processId()), SIGTERM); // written as the program ends
+            QVERIFY(program.waitForExit());
+        }
+        const QStringList place = stored().split(u' ').first().split(u'|');
+        QCOMPARE(place.size(), 3);
+        QVERIFY(place[1].endsWith(QStringLiteral("b.mpg")));
+        QVERIFY2(place[2].toDouble() >= 1.5, qPrintable(place[2]));
+        QVERIFY(program.start({}, {tree.root()}));
+        QVERIFY(!program.waitForWindow(QStringLiteral("b.mpg")).isEmpty()); // not row 1
+        program.process().kill();
+        program.process().waitForFinished();
+        // The row gone: row 1 as always.
+        QVERIFY(QFile::remove(tree.path("b.mpg")));
+        QVERIFY(program.start({}, {tree.root()}));
+        QVERIFY(!program.waitForWindow(QStringLiteral("a.mpg")).isEmpty());
     }
 
     void aSlideShowStepsThePicturesUntilAKey()
