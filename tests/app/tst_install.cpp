@@ -29,6 +29,11 @@ private slots:
         validate.start(QStringLiteral("desktop-file-validate"), {desktop});
         QVERIFY(validate.waitForFinished(20000));
         QCOMPARE(validate.exitCode(), 0);
+        // Folders are offered through "Open with", never claimed from the file manager.
+        QFile entry(desktop);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(!entry.readAll().contains("inode/directory"));
+        packagedLikeADesktopProgram(root);
 
         // The installed program, started elsewhere, finds its help (F1).
         qputenv("DVZ_BINARY", QFile::encodeName(binary));
@@ -39,6 +44,40 @@ private slots:
         run("xdotool", {"windowfocus", "--sync", main});
         run("xdotool", {"key", "F1"});
         QVERIFY(!program.waitForWindow(QStringLiteral("duvaVazorUzevaz ヘルプ — duvaVazorUzevaz について")).isEmpty());
+    }
+
+    // The Debian package holds the installed files, and its program runs.
+    void buildsADebianPackage()
+    {
+        QTemporaryDir out;
+        QProcess cpack;
+        cpack.setWorkingDirectory(QStringLiteral(BUILD_DIR));
+        cpack.start(QStringLiteral("cpack"), {"-G", "DEB", "-B", out.path()});
+        QVERIFY(cpack.waitForFinished(120000));
+        QCOMPARE(cpack.exitCode(), 0);
+        const QString package = out.filePath(QStringLiteral("duvavazoruzevaz_4.5.0_amd64.deb"));
+        QVERIFY(QFile::exists(package));
+        QVERIFY(run("dpkg-deb", {"--field", package, "Depends"}).contains(QStringLiteral("libmpv2")));
+        const QString root = out.filePath(QStringLiteral("root"));
+        QCOMPARE(QProcess::execute(QStringLiteral("dpkg-deb"), {"-x", package, root}), 0);
+        packagedLikeADesktopProgram(root + "/usr");
+        QVERIFY(run(root + "/usr/bin/duvavazoruzevaz", {"--version"}).contains(QStringLiteral("4.5.0")));
+    }
+
+private:
+    // The metainfo validates, the manual page reads, the options complete.
+    static void packagedLikeADesktopProgram(const QString& prefix)
+    {
+        QProcess validate;
+        validate.start(QStringLiteral("appstreamcli"),
+                       {"validate", "--no-net", prefix + "/share/metainfo/duvavazoruzevaz.metainfo.xml"});
+        QVERIFY(validate.waitForFinished(30000));
+        QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
+        QVERIFY(run("man", {"-l", "-P", "cat", prefix + "/share/man/man1/duvavazoruzevaz.1"}).contains(QStringLiteral("--new-instance")));
+        const QString completion = prefix + "/share/bash-completion/completions/duvavazoruzevaz";
+        QCOMPARE(run("bash", {"-c", QStringLiteral("source '%1'; COMP_WORDS=(duvavazoruzevaz --ne); COMP_CWORD=1; "
+                                                   "_duvavazoruzevaz; echo \"${COMPREPLY[*]}\"").arg(completion)}),
+                 QStringLiteral("--new-instance"));
     }
 };
 
