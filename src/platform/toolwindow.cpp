@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 ToolWindow::ToolWindow(QWidget* parent)
@@ -116,6 +117,18 @@ bool ToolWindow::event(QEvent* event)
     case QEvent::Resize:
         settlePlacement();
         break;
+    case QEvent::WindowStateChange:
+        // Active, so that window managers keep a full-screen window above
+        // the desktop's panels; asked once the state has really changed,
+        // as a window manager may pass over a request made earlier.
+        if (isFullScreen() && !isActiveWindow())
+            QTimer::singleShot(0, this, [this] {
+                if (isFullScreen()) {
+                    raise();
+                    activateWindow();
+                }
+            });
+        break;
     default:
         break;
     }
@@ -138,8 +151,6 @@ void ToolWindow::toggleFullScreen()
         setWindowFlag(Qt::Tool, false);
         setGeometry(screenArea);
         showFullScreen();
-        // Active, so that window managers put it above the desktop's panels.
-        activateWindow();
     }
     emit fullScreenChanged(isFullScreen());
 }

@@ -88,6 +88,16 @@ void PictureWindow::resizeEvent(QResizeEvent*)
     Form_Resize();
 }
 
+void PictureWindow::changeEvent(QEvent* event)
+{
+    // Full screen may be reported after the size it brings.
+    if (event->type() == QEvent::WindowStateChange) {
+        label_->setVisible(!isFullScreen());
+        Form_Resize();
+    }
+    ToolWindow::changeEvent(event);
+}
+
 void PictureWindow::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {

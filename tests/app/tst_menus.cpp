@@ -91,7 +91,7 @@ private slots:
         HelpViewer& viewer = program.app->helpViewer();
         QVERIFY(viewer.isVisible());
         QCOMPARE(viewer.tabs()->currentIndex(), 0);
-        QCOMPARE(viewer.contents()->count(), 12);
+        QCOMPARE(viewer.contents()->count(), 13);
         QCOMPARE(viewer.contents()->item(0)->text(), QStringLiteral("duvaVazorUzevaz について"));
         QVERIFY(viewer.page()->toPlainText().contains(QStringLiteral("動画モード")));
     }
