@@ -45,6 +45,7 @@ int main(int argc, char* argv[])
     QApplication::setStyle(new DeferredIconStyle);
     QApplication::setApplicationName(QStringLiteral("duvaVazorUzevaz"));
     QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.duvavazoruzevaz.Player"));
     QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
     Application app({});
     app.start();

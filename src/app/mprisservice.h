@@ -77,7 +77,7 @@ public:
     bool canRaise() const { return true; }
     bool hasTrackList() const { return false; }
     QString identity() const { return QStringLiteral("duvaVazorUzevaz"); }
-    QString desktopEntry() const { return QStringLiteral("duvavazoruzevaz"); }
+    QString desktopEntry() const { return QStringLiteral("org.duvavazoruzevaz.Player"); }
     QStringList supportedUriSchemes() const { return {QStringLiteral("file")}; }
     QStringList supportedMimeTypes() const { return {}; }
 

@@ -3,6 +3,7 @@
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -23,7 +24,7 @@ private slots:
         QVERIFY(QFile::exists(binary));
         QVERIFY(QFile::exists(root + "/share/duvavazoruzevaz/ruzedir.hlp"));
         QVERIFY(QFile::exists(root + "/share/icons/hicolor/scalable/apps/duvavazoruzevaz.svg"));
-        const QString desktop = root + "/share/applications/duvavazoruzevaz.desktop";
+        const QString desktop = root + "/share/applications/org.duvavazoruzevaz.Player.desktop";
         QVERIFY(QFile::exists(desktop));
         QProcess validate;
         validate.start(QStringLiteral("desktop-file-validate"), {desktop});
@@ -34,6 +35,7 @@ private slots:
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QVERIFY(!entry.readAll().contains("inode/directory"));
         packagedLikeADesktopProgram(root);
+        neverTheDefaultOverAFileManagerOrMpv(root);
 
         // The installed program, started elsewhere, finds its help (F1).
         qputenv("DVZ_BINARY", QFile::encodeName(binary));
@@ -65,12 +67,56 @@ private slots:
     }
 
 private:
+    // Installed beside a file manager and mpv, it is offered for the
+    // media types, yet neither takes over folders nor video/mpeg.
+    static void neverTheDefaultOverAFileManagerOrMpv(const QString& prefix)
+    {
+        const QString applications = prefix + "/share/applications";
+        QTemporaryDir home;
+        QDir().mkpath(home.filePath("bin"));
+        const auto write = [](const QString& path, const QByteArray& text, bool executable) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+            file.close();
+            if (executable)
+                file.setPermissions(file.permissions() | QFile::ExeOwner);
+        };
+        write(applications + "/mpv.desktop",
+              "[Desktop Entry]\nType=Application\nName=mpv\nExec=mpv %U\nMimeType=video/mpeg;video/mp4;\n", false);
+        write(applications + "/filemanager.desktop",
+              "[Desktop Entry]\nType=Application\nName=Files\nExec=filemanager %U\nMimeType=inode/directory;\n", false);
+        for (const char* program : {"mpv", "filemanager"})
+            write(home.filePath(QStringLiteral("bin/") + QLatin1String(program)), "#!/bin/sh\n", true);
+        QCOMPARE(QProcess::execute(QStringLiteral("update-desktop-database"), {applications}), 0);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_DIRS", prefix + "/share");
+        for (const char* variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
+            environment.insert(QLatin1String(variable), home.path());
+        environment.insert("PATH", home.filePath("bin") + ':' + prefix + "/bin:" + environment.value("PATH"));
+        environment.remove("XDG_CURRENT_DESKTOP");
+        environment.insert("LC_ALL", "C.UTF-8"); // gio's wording, untranslated
+        const auto ask = [&](const QString& program, const QStringList& arguments) {
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            process.start(program, arguments);
+            process.waitForFinished(20000);
+            return QString::fromUtf8(process.readAllStandardOutput());
+        };
+        const QString videoChoices = ask("gio", {"mime", "video/mpeg"});
+        QVERIFY2(videoChoices.section(u'\n', 0, 0).endsWith(QStringLiteral(": mpv.desktop")), qPrintable(videoChoices));
+        QVERIFY(videoChoices.contains(QStringLiteral("org.duvavazoruzevaz.Player.desktop"))); // still in "Open with"
+        QVERIFY(ask("gio", {"mime", "inode/directory"}).section(u'\n', 0, 0).endsWith(QStringLiteral(": filemanager.desktop")));
+        QCOMPARE(ask("xdg-mime", {"query", "default", "video/mpeg"}).trimmed(), QStringLiteral("mpv.desktop"));
+        QCOMPARE(ask("xdg-mime", {"query", "default", "inode/directory"}).trimmed(), QStringLiteral("filemanager.desktop"));
+    }
+
     // The metainfo validates, the manual page reads, the options complete.
     static void packagedLikeADesktopProgram(const QString& prefix)
     {
         QProcess validate;
         validate.start(QStringLiteral("appstreamcli"),
-                       {"validate", "--no-net", prefix + "/share/metainfo/duvavazoruzevaz.metainfo.xml"});
+                       {"validate", "--no-net", prefix + "/share/metainfo/org.duvavazoruzevaz.Player.metainfo.xml"});
         QVERIFY(validate.waitForFinished(30000));
         QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
         QVERIFY(run("man", {"-l", "-P", "cat", prefix + "/share/man/man1/duvavazoruzevaz.1"}).contains(QStringLiteral("--new-instance")));
