@@ -390,10 +390,23 @@ bool MpvEngine::createRenderContext(void* (*getProcAddress)(void*, const char*),
     return true;
 }
 
+void MpvEngine::skipPendingFrame()
+{
+    if (!(api_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME))
+        return;
+    int skip = 1;
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip}, {MPV_RENDER_PARAM_INVALID, nullptr}};
+    api_.render_context_render(render_, params);
+    api_.render_context_report_swap(render_);
+}
+
 void MpvEngine::freeRenderContext()
 {
     if (!render_)
         return;
+    // The video output waits (up to 0.2 s) for a frame it handed over to be
+    // drawn, and freeing waits for the output: the frame is taken first.
+    skipPendingFrame();
     api_.render_context_free(render_);
     render_ = nullptr;
     onFrame_ = nullptr;

@@ -94,6 +94,8 @@ private:
     void deliver(void (MpvEngine::*signal)());
     void setPause(bool on);
     void serveFrameRequests();
+    // Takes a frame the video output has handed over without drawing it.
+    void skipPendingFrame();
     static void onWakeup(void* engine);
     static void onRenderUpdate(void* engine);
 
