@@ -121,7 +121,7 @@ bool ToolWindow::event(QEvent* event)
         // Active, so that window managers keep a full-screen window above
         // the desktop's panels; asked once the state has really changed,
         // as a window manager may pass over a request made earlier.
-        if (isFullScreen() && !isActiveWindow())
+        if (isFullScreen())
             QTimer::singleShot(0, this, [this] {
                 if (isFullScreen()) {
                     raise();
