@@ -2,12 +2,10 @@
 
 #include "search/folderlisting.h"
 
-#include <fcntl.h>
 #include <future>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
-#include <unistd.h>
 
 bool isPseudoFileSystem(const QByteArray& folder)
 {
@@ -60,9 +58,8 @@ void letEventsRunIfDue(WalkContext& context)
 // sort) is listed on a thread of its own while the window runs.
 FolderListing readHere(const QByteArray& folder, WalkContext& context)
 {
-    FolderListing listing;
-    listing.fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listing.fd < 0 || ::fstat(listing.fd, &listing.st) != 0)
+    FolderListing listing = openFolder(folder);
+    if (!listing.opened())
         return listing;
     if (listing.st.st_size < folderlisting::kLargeFolderBytes) {
         listing.listed = folderlisting::list(listing.fd, listing.entries);

@@ -26,17 +26,20 @@ FolderListing::~FolderListing()
         ::close(fd);
 }
 
-FolderListing readFolder(const QByteArray& folder)
+FolderListing openFolder(const QByteArray& folder)
 {
     FolderListing listing;
     listing.fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listing.fd < 0)
-        return listing;
-    if (::fstat(listing.fd, &listing.st) != 0) {
+    if (listing.fd >= 0 && ::fstat(listing.fd, &listing.st) != 0)
         ::close(std::exchange(listing.fd, -1));
-        return listing;
-    }
-    listing.listed = folderlisting::list(listing.fd, listing.entries);
+    return listing;
+}
+
+FolderListing readFolder(const QByteArray& folder)
+{
+    FolderListing listing = openFolder(folder);
+    if (listing.opened())
+        listing.listed = folderlisting::list(listing.fd, listing.entries);
     return listing;
 }
 

@@ -25,6 +25,9 @@ struct FolderListing {
     bool opened() const { return fd >= 0; }
 };
 
+// Opens a folder by its path (not listed yet); not opened when it cannot
+// be opened or looked at.
+FolderListing openFolder(const QByteArray& folder);
 // Opens and lists a folder by its path.
 FolderListing readFolder(const QByteArray& folder);
 

@@ -87,6 +87,18 @@ bool goesFullScreen(ProgramProcess& program, const QString& title, const QRect& 
     return false;
 }
 
+// Starts the program on a folder of clips: the video window's X id once it
+// opens right of the main window at the top of the area (empty otherwise).
+QString videoBesideTheMainWindow(ProgramProcess& program, const QString& folder, const QString& title, int top)
+{
+    if (!program.start({}, {folder}))
+        return {};
+    const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
+    const QString video = program.waitForWindow(title);
+    return !video.isEmpty() && program.outerGeometry(video).topLeft() == QPoint(main.right() + 1, top) ? video
+                                                                                                       : QString();
+}
+
 } // namespace
 
 class DesktopsTest : public QObject {
@@ -119,11 +131,7 @@ private slots:
         }
         {
             ProgramProcess program;
-            QVERIFY(program.start({}, {tree.root()}));
-            const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
-            const QString video = program.waitForWindow(QStringLiteral("clip.mpg"));
-            QVERIFY(!video.isEmpty());
-            QCOMPARE(program.outerGeometry(video).topLeft(), QPoint(main.right() + 1, 0));
+            QVERIFY(!videoBesideTheMainWindow(program, tree.root(), QStringLiteral("clip.mpg"), 0).isEmpty());
             QVERIFY(goesFullScreen(program, QStringLiteral("clip.mpg"), screen));
             // The strips beside the clip are black, as a full-screen player's are.
             QVERIFY(testsupport::waitFor([&] {
@@ -187,11 +195,7 @@ private slots:
         }
         {
             ProgramProcess program;
-            QVERIFY(program.start({}, {tree.root()}));
-            const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
-            const QString video = program.waitForWindow(QStringLiteral("clip.mpg"));
-            QVERIFY(!video.isEmpty());
-            QCOMPARE(program.outerGeometry(video).topLeft(), QPoint(main.right() + 1, 0));
+            QVERIFY(!videoBesideTheMainWindow(program, tree.root(), QStringLiteral("clip.mpg"), primary.top()).isEmpty());
         }
     }
 
