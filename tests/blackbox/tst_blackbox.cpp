@@ -10,7 +10,6 @@
 using testsupport::key;
 using testsupport::ProgramProcess;
 using testsupport::run;
-using testsupport::type;
 
 namespace {
 // The frame a window has around its client area.
@@ -115,13 +114,13 @@ private slots:
         // 操作 → 画面サイズ → 50% (no step down), 100% (one), 150% (two).
         const QList<std::pair<int, QSize>> sizes = {{1, base}, {2, base * 1.5}, {0, base / 2}};
         for (const auto& [steps, expected] : sizes) {
-            type(main, QStringLiteral("alt+p"));
+            key(main, QStringLiteral("alt+p"));
             QTest::qWait(300);
-            type(main, QStringLiteral("Right"));
+            key(main, QStringLiteral("Right"));
             QTest::qWait(300);
             for (int i = 0; i < steps; ++i)
-                type(main, QStringLiteral("Down"));
-            type(main, QStringLiteral("Return"));
+                key(main, QStringLiteral("Down"));
+            key(main, QStringLiteral("Return"));
             QVERIFY(testsupport::waitFor([&] {
                 QTest::qWait(100);
                 const QSize now = program.outerGeometry(video).size();
@@ -228,9 +227,9 @@ private slots:
         QCOMPARE(outer.top(), 0);
         QCOMPARE(outer.right(), 1279);
         QCOMPARE(outer.bottom(), 1023);
-        type(main, QStringLiteral("space"));
+        key(main, QStringLiteral("space"));
         QVERIFY(!program.waitForWindow(QStringLiteral("b.gif")).isEmpty());
-        type(main, QStringLiteral("space"));
+        key(main, QStringLiteral("space"));
         QVERIFY(!program.waitForWindow(QStringLiteral("a.jpg")).isEmpty());
         // The picture window in a screenshot, for a person to look at.
         run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("still-pictures.png")});

@@ -33,12 +33,6 @@ ProgramProcess::~ProgramProcess()
 void key(const QString& windowId, const QString& keys)
 {
     run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), windowId, keys});
-}
-
-void type(const QString& windowId, const QString& keys)
-{
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
 }
 
@@ -55,7 +49,7 @@ QString ProgramProcess::startSearch(const QString& folder, const QString& mode)
         return {};
     const QString main = waitForWindow(QStringLiteral("DuvavazorUzevaz"));
     if (!main.isEmpty())
-        type(main, QStringLiteral("ctrl+f"));
+        key(main, QStringLiteral("ctrl+f"));
     return main;
 }
 

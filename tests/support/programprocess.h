@@ -45,10 +45,10 @@ private:
 // Runs a command and returns what it printed (trimmed).
 QString run(const QString& program, const QStringList& arguments);
 
-// Sends keys to the window, or types them into whatever has the focus
-// after focusing the window, as a keyboard would.
+// Focuses the window and types the keys as a keyboard would: each key is
+// let go where the focus is by then (a key that hides its window is not
+// left held down).
 void key(const QString& windowId, const QString& keys);
-void type(const QString& windowId, const QString& keys);
 
 // With DVZ_WINDOW_MANAGER set (to "openbox"), runs that window manager on
 // the display while it lives.
