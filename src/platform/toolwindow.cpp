@@ -1,12 +1,12 @@
 #include "platform/toolwindow.h"
 
 #include "platform/twips.h"
+#include "platform/withdrawal.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
 
 ToolWindow::ToolWindow(QWidget* parent)
@@ -14,6 +14,8 @@ ToolWindow::ToolWindow(QWidget* parent)
                           Qt::WindowCloseButtonHint)
 {
 }
+
+ToolWindow::~ToolWindow() = default;
 
 namespace {
 
@@ -117,55 +119,70 @@ bool ToolWindow::event(QEvent* event)
     case QEvent::Resize:
         settlePlacement();
         break;
-    case QEvent::WindowStateChange:
-        // Active, so that window managers keep a full-screen window above
-        // the desktop's panels; asked once the state has really changed,
-        // as a window manager may pass over a request made earlier.
-        if (isFullScreen())
-            QTimer::singleShot(0, this, [this] {
-                if (isFullScreen()) {
-                    raise();
-                    activateWindow();
-                }
-            });
-        break;
     default:
         break;
     }
-    return QWidget::event(event);
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Close && event->isAccepted())
+        withdrawal_.reset(); // closed while waiting to be shown again: it stays closed
+    return handled;
 }
 
 void ToolWindow::toggleFullScreen()
 {
+    changeFullScreen(!isFullScreen(), false);
+}
+
+void ToolWindow::changeFullScreen(bool on, bool thenFocusMainWindow)
+{
     // Window managers keep tool windows out of full screen, and without a
     // window manager nobody sizes the window: it goes full screen as a
     // normal window, at the screen's size, and comes back as it was.
-    if (isFullScreen()) {
-        setWindowFlag(Qt::Tool, true);
-        setWindowState(Qt::WindowNoState);
-        setGeometry(normalGeometry_);
-        show();
-    } else {
+    const QRect place = on ? screen()->geometry() : normalGeometry_;
+    if (on)
         normalGeometry_ = geometry();
-        const QRect screenArea = screen()->geometry();
-        setWindowFlag(Qt::Tool, false);
-        setGeometry(screenArea);
-        showFullScreen();
-    }
-    emit fullScreenChanged(isFullScreen());
+    setWindowFlag(Qt::Tool, !on); // hides the window
+    withdrawal_ = std::make_unique<WithdrawalWait>(*this, [=, this] {
+        withdrawal_.release()->deleteLater();
+        if (on) {
+            setGeometry(place);
+            showFullScreen();
+        } else {
+            setWindowState(Qt::WindowNoState);
+            setGeometry(place);
+            show();
+        }
+        emit fullScreenChanged(on);
+        if (thenFocusMainWindow) {
+            emit focusMainWindow();
+        } else {
+            // Keeps the keys; a full-screen window is kept above the
+            // desktop's panels only while it is active.
+            raise();
+            activateWindow();
+        }
+    });
+}
+
+void ToolWindow::setVisible(bool visible)
+{
+    withdrawal_.reset(); // shown or hidden meanwhile: that stands
+    QWidget::setVisible(visible);
 }
 
 void ToolWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (fullScreenAllowed_ && event->key() == Qt::Key_F11) {
-        toggleFullScreen();
-    } else if (fullScreenAllowed_ && event->key() == Qt::Key_Escape) {
-        if (isFullScreen())
-            toggleFullScreen();
-        emit focusMainWindow();
-    } else {
+    const bool fullScreenKey = event->key() == Qt::Key_F11 || event->key() == Qt::Key_Escape;
+    if (!fullScreenAllowed_ || !fullScreenKey)
         QWidget::keyPressEvent(event);
-    }
+    else if (event->isAutoRepeat())
+        return; // a held key changes the window once
+    else if (event->key() == Qt::Key_F11)
+        toggleFullScreen();
+    else if (isFullScreen())
+        changeFullScreen(false, true);
+    else
+        emit focusMainWindow();
 }
 
 void ToolWindow::mouseDoubleClickEvent(QMouseEvent* event)

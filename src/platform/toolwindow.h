@@ -2,6 +2,9 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
+
+class WithdrawalWait;
 
 // A window of the program beside the main window: title bar, system menu,
 // minimise, maximise and close boxes, no task bar entry. Its outer sizes
@@ -10,6 +13,7 @@ class ToolWindow : public QWidget {
     Q_OBJECT
 public:
     explicit ToolWindow(QWidget* parent = nullptr);
+    ~ToolWindow() override;
 
     // Outer size in twips, frame and title bar included.
     double outerWidth() const;
@@ -28,6 +32,8 @@ public:
     void allowFullScreen() { fullScreenAllowed_ = true; }
     void toggleFullScreen();
 
+    void setVisible(bool visible) override;
+
 signals:
     void fullScreenChanged(bool on);
     void focusMainWindow();
@@ -40,10 +46,12 @@ protected:
 private:
     void applyPlacement();
     void settlePlacement();
+    void changeFullScreen(bool on, bool thenFocusMainWindow);
 
     bool fullScreenAllowed_ = false;
     QRect normalGeometry_;
     std::function<QRect()> placement_; // until the window manager's frame is known
+    std::unique_ptr<WithdrawalWait> withdrawal_; // hidden to change kind, until shown again
 };
 
 // The window manager's frame around a top-level window, in pixels: none

@@ -55,6 +55,17 @@ QImage screenshot()
     return shot;
 }
 
+// The bounding box of what is not black within the area.
+QRect litArea(const QImage& shot, const QRect& area)
+{
+    QRect lit;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(shot.pixel(x, y)) > 24)
+                lit |= QRect(x, y, 1, 1);
+    return lit;
+}
+
 // The window with that title, its outer rectangle once it is the one asked.
 bool settlesAt(ProgramProcess& program, const QString& title, const QRect& outer)
 {
@@ -74,6 +85,12 @@ bool goesFullScreen(ProgramProcess& program, const QString& title, const QRect& 
             return true;
     }
     return false;
+}
+
+bool windowManagerHasItFullScreen(const QString& windowId)
+{
+    return run(QStringLiteral("xprop"), {QStringLiteral("-id"), windowId, QStringLiteral("_NET_WM_STATE")})
+        .contains(QStringLiteral("_NET_WM_STATE_FULLSCREEN"));
 }
 
 // Starts the program on a folder of clips: the video window's X id once it
@@ -109,6 +126,14 @@ private slots:
             QCOMPARE(main.topLeft(), QPoint(0, 0));
             QVERIFY(settlesAt(program, QStringLiteral("a.jpg"), QRect(QPoint(main.right() + 1, 0), QPoint(1279, 1023 - 40))));
             QVERIFY(goesFullScreen(program, QStringLiteral("a.jpg"), screen));
+            // Drawn in the middle of the screen, over the panel.
+            QRect picture;
+            QVERIFY2(testsupport::waitFor([&] {
+                QTest::qWait(200);
+                picture = litArea(screenshot(), screen);
+                return qAbs(picture.center().x() - screen.center().x()) <= 1 &&
+                       qAbs(picture.center().y() - screen.center().y()) <= 1;
+            }), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(picture.x()).arg(picture.y()).arg(picture.width()).arg(picture.height())));
         }
         {
             ProgramProcess program;
@@ -118,9 +143,44 @@ private slots:
             QVERIFY(testsupport::waitFor([&] {
                 QTest::qWait(200);
                 const QImage shot = screenshot();
-                return shot.pixel(1, 700) == qRgb(0, 0, 0) && shot.pixel(1278, 700) == qRgb(0, 0, 0);
+                return shot.pixel(1, 512) == qRgb(0, 0, 0) && shot.pixel(1278, 512) == qRgb(0, 0, 0);
             }));
         }
+    }
+
+    // Going full screen hides the window and shows it again as a normal
+    // window. A window manager that lets go of the old showing late must not
+    // take the new one's full-screen state with it; a held F11 changes the
+    // window once.
+    void fullScreenOutlastsASlowWindowManagerAndAHeldKey()
+    {
+        Background openbox(QStringLiteral("openbox"));
+        QVERIFY(waitForWindowManager(openbox));
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("a.jpg")));
+        ProgramProcess program;
+        QVERIFY(program.start({}, {tree.path("a.jpg")}));
+        const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
+        const QRect normal(QPoint(main.right() + 1, 0), QPoint(1279, 1023));
+        QVERIFY(settlesAt(program, QStringLiteral("a.jpg"), normal));
+        const QString picture = program.waitForWindow(QStringLiteral("a.jpg"));
+
+        openbox.setPaused(true);
+        key(picture, QStringLiteral("F11"));
+        QTest::qWait(300); // long enough for the program to show the window again
+        openbox.setPaused(false);
+        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return windowManagerHasItFullScreen(picture); }, 5000));
+
+        // Held for 0.7 s: the key repeats 0.2 s after the press, then once a second.
+        run(QStringLiteral("xset"), {QStringLiteral("r"), QStringLiteral("rate"), QStringLiteral("200"), QStringLiteral("1")});
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), picture});
+        run(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("F11")});
+        QTest::qWait(700);
+        run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("F11")});
+        run(QStringLiteral("xset"), {QStringLiteral("r"), QStringLiteral("rate")});
+        QVERIFY(settlesAt(program, QStringLiteral("a.jpg"), normal));
+        QTest::qWait(500);
+        QVERIFY(!windowManagerHasItFullScreen(picture));
     }
 
     void everyFrameOnTheScreenOfABusyMachine()

@@ -3,6 +3,7 @@
 #include "support/testsupport.h"
 
 #include <QFile>
+#include <csignal>
 #include <QRegularExpression>
 #include <QTest>
 #include <X11/Xatom.h>
@@ -123,6 +124,11 @@ Background::~Background()
         process_.kill();
         process_.waitForFinished(5000);
     }
+}
+
+void Background::setPaused(bool paused)
+{
+    ::kill(pid_t(process_.processId()), paused ? SIGSTOP : SIGCONT);
 }
 
 BusyMachine::BusyMachine()

@@ -44,6 +44,8 @@ public:
     explicit Background(const QString& program, const QStringList& arguments = {});
     ~Background();
     bool running() const { return process_.state() == QProcess::Running; }
+    // Stops the program where it is, or lets it go on.
+    void setPaused(bool paused);
 
 private:
     QProcess process_;
