@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
@@ -34,6 +35,18 @@ QString socketPath(const QString& configDirectory)
     return QDir(runtime).filePath(QStringLiteral("duvavazoruzevaz-") + folderKey(configDirectory));
 }
 
+// The session's bus where the session announces one (its address, or the
+// user bus in the runtime folder). Without, libdbus would try to start a
+// bus of its own (X11 autolaunch): milliseconds of every launch, before
+// the window, for a bus no desktop service listens on.
+QDBusConnection announcedSessionBus()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const bool announced = !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
+                           (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus")));
+    return announced ? QDBusConnection::sessionBus() : QDBusConnection(QStringLiteral("no session bus"));
+}
+
 bool handOverOnBus(QDBusConnection& bus, const QByteArray& path, const QString& configDirectory)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(busName(configDirectory), kObjectPath, kInterface,
@@ -59,7 +72,7 @@ bool handOverOnSocket(const QByteArray& path, const QString& configDirectory)
 
 bool singlecopy::handOver(const QByteArray& path, const QString& configDirectory)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnection bus = announcedSessionBus();
     return bus.isConnected() ? handOverOnBus(bus, path, configDirectory) : handOverOnSocket(path, configDirectory);
 }
 
@@ -70,7 +83,7 @@ CopyService::CopyService(std::function<void(const QByteArray&)> open, std::funct
 
 void CopyService::listen(const QString& configDirectory)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnection bus = announcedSessionBus();
     if (!bus.isConnected()) {
         listenOnSocket(configDirectory);
         return;
@@ -88,7 +101,7 @@ void CopyService::listen(const QString& configDirectory)
 CopyService::~CopyService()
 {
     if (!ownedName_.isEmpty())
-        QDBusConnection::sessionBus().unregisterService(ownedName_);
+        announcedSessionBus().unregisterService(ownedName_);
 }
 
 void CopyService::listenOnSocket(const QString& configDirectory)

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QTest>
+#include <QDir>
 
 using testsupport::ProgramProcess;
 using testsupport::TestProgram;
@@ -206,24 +207,39 @@ private slots:
     {
         QTest::addColumn<bool>("sessionBus");
         QTest::newRow("session bus") << true;
-        QTest::newRow("local socket") << false;
+        QTest::newRow("no session bus: local socket") << false;
     }
 
     void aSecondLaunchHandsItsPathToTheRunningCopy()
     {
         QFETCH(bool, sessionBus);
         const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        const QByteArray path = qgetenv("PATH");
         if (!sessionBus)
             qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-        const auto restore = qScopeGuard([&] { qputenv("DBUS_SESSION_BUS_ADDRESS", bus); });
+        const auto restore = qScopeGuard([&] {
+            qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+            qputenv("PATH", path);
+        });
         testsupport::TempTree tree;
         ProgramProcess program;
         QVERIFY(!startOnTwoClips(program, tree).isEmpty());
         QTest::qWait(300); // the copy offers itself once its window is up
+        // Without a bus, a launch hands over without trying to start one:
+        // a dbus-launch (which libdbus would run) notes each start.
+        const QString launched = tree.path("dbus-launch ran");
+        QVERIFY(QDir(tree.root()).mkdir(QStringLiteral("bin")));
+        QFile launcher(tree.path("bin/dbus-launch"));
+        QVERIFY(launcher.open(QIODevice::WriteOnly));
+        launcher.write("#!/bin/sh\ntouch '" + QFile::encodeName(launched) + "'\nexit 1\n");
+        launcher.close();
+        launcher.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(tree.path("bin")) + ':' + path);
         QCOMPARE(launchAgain(program, {tree.path("b.mpg")}), 0);
         QVERIFY(!program.waitForWindow(QStringLiteral("b.mpg")).isEmpty()); // the running copy plays it
         QCOMPARE(launchAgain(program, {}), 0); // only raises it
         QCOMPARE(program.windowTitles().count(QStringLiteral("DuvavazorUzevaz")), 1);
+        QVERIFY(!QFile::exists(launched));
         // Asked for, a second copy runs beside the first.
         QCOMPARE(launchAgain(program, {QStringLiteral("--new-instance")}), -1);
         QVERIFY(program.process().state() == QProcess::Running);
