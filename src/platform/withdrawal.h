@@ -24,8 +24,8 @@ private:
     bool heldByWindowManager() const;
     void finish();
 
-    unsigned window_ = 0;
-    unsigned wmState_ = 0;
+    quint32 window_ = 0; // the X window and atom, none off X11
+    quint32 wmState_ = 0;
     std::function<void()> then_;
     QTimer deadline_;
 };
