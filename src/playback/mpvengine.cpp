@@ -256,7 +256,9 @@ MpvEngine::OpenResult MpvEngine::open(const QByteArray& path, QString* error, do
     durationSettled_ = false;
     position_ = 0;
     const char* args[] = {"loadfile", path.constData(), "replace", silentOutput_ ? "ao=null" : nullptr, nullptr};
-    api_.command(handle_, args);
+    // Not waited for: the core may be busy with the clip it replaces until
+    // its picture is drawn, which happens here, while the open is awaited.
+    api_.command_async(handle_, 0, args);
     setPause(false);
     waitForOpen(timeoutSeconds);
     switch (openState_) {
