@@ -1,4 +1,5 @@
 #include "platform/deferredicons.h"
+#include "platform/messagebox.h"
 #include "platform/mounttable.h"
 #include "platform/nativename.h"
 #include "platform/recentfiles.h"
@@ -6,6 +7,9 @@
 #include "platform/twips.h"
 #include "support/testsupport.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
 #include <QStyleFactory>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -203,6 +207,40 @@ private slots:
             QCOMPARE(openRegularFile(root + name), -1);
         if (testsupport::makeOwnDevice(root + "/device.mpg"))
             QCOMPARE(openRegularFile(root + "/device.mpg"), -1);
+    }
+
+    // A path of any length fits the screen, and boxes shown for other
+    // programs never pile up or wait for an answer.
+    void messagesFitTheScreenAndNoticesDoNotPileUp()
+    {
+        const QString path = u'/' + QString(100'000, u'あ') + QStringLiteral("\n") .repeated(40);
+        const QFont font = QApplication::font();
+        const QString shown = messagebox::fitted(QStringLiteral("フォルダまたはファイルが見つかりません。\n") + path, font, 600, 12);
+        const QStringList lines = shown.split(u'\n');
+        QCOMPARE(lines.size(), 12);
+        QCOMPARE(lines.first(), QStringLiteral("フォルダまたはファイルが見つかりません。"));
+        for (const QString& line : lines)
+            QVERIFY(QFontMetrics(font).horizontalAdvance(line) <= 600);
+
+        for (int i = 0; i < 100; ++i)
+            messagebox::notify(nullptr, path); // returns at once, each time
+        const auto boxes = [] {
+            int count = 0;
+            for (QWidget* window : QApplication::topLevelWidgets())
+                count += qobject_cast<QMessageBox*>(window) && window->isVisible();
+            return count;
+        };
+        QCOMPARE(boxes(), 1);
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window)) {
+                QVERIFY(box->width() <= QGuiApplication::primaryScreen()->availableGeometry().width());
+                QVERIFY(box->height() <= QGuiApplication::primaryScreen()->availableGeometry().height());
+                box->close();
+            }
+        }
+        QVERIFY(testsupport::waitFor([&] { return boxes() == 0; }));
+        messagebox::notify(nullptr, QStringLiteral("next"));
+        QCOMPARE(boxes(), 1); // the next notice after the first was answered
     }
 };
 
