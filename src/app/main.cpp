@@ -6,9 +6,9 @@
 #include "app/singlecopy.h"
 #include "app/mainwindow.h"
 #include "platform/deferredicons.h"
+#include "platform/sessionbus.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -33,6 +33,7 @@ int main(int argc, char* argv[])
         std::fputs(line.text.toLocal8Bit().constData(), line.action == CommandLine::Action::Fail ? stderr : stdout);
         return line.action == CommandLine::Action::Fail ? 2 : 0;
     }
+    sessionbus::refuseAutolaunch();
     // The menu bar belongs to the window's fixed layout, so it stays in the
     // window even where the desktop offers a global menu.
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
@@ -54,6 +55,6 @@ int main(int argc, char* argv[])
     exitWhenPlayingIfAsked(app);
     setWindowIconAfterFirstPaint(&app.mainWindow());
     if (!line.target.isEmpty())
-        QTimer::singleShot(0, &app, [&app, target = line.target] { app.openFromOutside(target); });
+        app.openFromOutside(line.target);
     return qt.exec();
 }

@@ -1,5 +1,7 @@
 #include "platform/idleinhibitor.h"
 
+#include "platform/sessionbus.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -20,6 +22,9 @@ const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
 constexpr uint kInhibitIdle = 8; // the portal's flag for "the session going idle"
 constexpr int kXResetMs = 5000;
+// The program is ending: long enough for a bus that answers, short
+// enough that the process ends promptly with one that does not.
+constexpr int kReleaseWaitMs = 100;
 
 } // namespace
 
@@ -53,13 +58,13 @@ void IdleInhibitor::release()
 
 void IdleInhibitor::inhibit()
 {
-    if (asking_ || cookie_ || request_ || !QDBusConnection::sessionBus().isConnected())
+    if (asking_ || cookie_ || request_ || !sessionbus::connection().isConnected())
         return;
     asking_ = true;
     QDBusMessage call = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver,
                                                        QStringLiteral("Inhibit"));
     call << kApplication << kReason;
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(sessionbus::connection().asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answer) {
         answer->deleteLater();
         const QDBusPendingReply<uint> reply = *answer;
@@ -77,7 +82,7 @@ void IdleInhibitor::inhibitThroughPortal()
     QDBusMessage call = QDBusMessage::createMethodCall(kPortal, kPortalPath, QStringLiteral("org.freedesktop.portal.Inhibit"),
                                                        QStringLiteral("Inhibit"));
     call << QString() << kInhibitIdle << QVariantMap{{QStringLiteral("reason"), kReason}};
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(sessionbus::connection().asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answer) {
         answer->deleteLater();
         asking_ = false;
@@ -105,9 +110,9 @@ void IdleInhibitor::uninhibit(bool waitForBus)
     cookie_.reset();
     request_.reset();
     if (waitForBus)
-        QDBusConnection::sessionBus().call(call, QDBus::Block, 200);
+        sessionbus::connection().call(call, QDBus::Block, kReleaseWaitMs);
     else
-        QDBusConnection::sessionBus().asyncCall(call);
+        sessionbus::connection().asyncCall(call);
 }
 
 void IdleInhibitor::resetXScreenSaver()
