@@ -21,6 +21,7 @@
 #include "search/typefilter.h"
 #include "app/extras.h"
 #include "app/mprisservice.h"
+#include "app/remotecommands.h"
 #include "app/singlecopy.h"
 #include "viewer/picturecache.h"
 #include "viewer/picturewindow.h"
@@ -134,6 +135,10 @@ void Application::createSearch()
                 transport_->preparePlayer();
         },
         &main,
+        [this] {
+            if (remote_)
+                remote_->resume();
+        },
     };
     search_ = std::make_unique<FileSearch>(settings_, FileTypeChoice{mediaTypes_, otherMediaTypes_},
                                            FileTypeChoice{pictureTypes_, otherPictureTypes_}, *main.fileList,
@@ -286,8 +291,11 @@ void Application::ShowSelectedPicture()
 
 void Application::openFromOutside(const QByteArray& path)
 {
-    if (search_->isRunning())
-        return;
+    remote_->open(path);
+}
+
+void Application::openNow(const QByteArray& path)
+{
     MainWindow& main = *mainWindow_;
     // Cleaned as the list builds its paths ("//", "." and ".." gone); Latin-1
     // keeps every byte as it is.
@@ -298,7 +306,7 @@ void Application::openFromOutside(const QByteArray& path)
     const bool found = !path.contains('\0') && ::stat(absolute.constData(), &st) == 0 &&
                        (S_ISDIR(st.st_mode) || S_ISREG(st.st_mode)) && !isPseudoFileSystem(absolute);
     if (!found) {
-        messagebox::show(&main, QStringLiteral("フォルダまたはファイルが見つかりません。\n%1").arg(nativename::toDisplay(path)));
+        messagebox::notify(&main, QStringLiteral("フォルダまたはファイルが見つかりません。\n%1").arg(nativename::toDisplay(path)));
         return;
     }
     const bool isFolder = S_ISDIR(st.st_mode);
@@ -309,7 +317,7 @@ void Application::openFromOutside(const QByteArray& path)
         chooseModeFor(absolute.mid(absolute.lastIndexOf('/') + 1));
     main.driveList->setDriveOf(nativename::toDisplay(folder));
     if (!main.folderList->setNativePath(folder)) {
-        messagebox::show(&main, QStringLiteral("フォルダを開けません。\n%1").arg(nativename::toDisplay(folder)));
+        messagebox::notify(&main, QStringLiteral("フォルダを開けません。\n%1").arg(nativename::toDisplay(folder)));
         return;
     }
     main.mnuSerch_Click();

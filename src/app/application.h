@@ -15,6 +15,7 @@
 class AboutWindow;
 class Extras;
 class CopyService;
+class RemoteCommands;
 class MprisService;
 struct MprisState;
 class FileSearch;
@@ -80,11 +81,15 @@ public:
     // Shows the list's selected row in the picture window.
     void ShowSelectedPicture();
 
-    // A folder, or a file, given from outside (the command line, a drop):
+    // A folder, or a file, given from outside (the command line, a drop,
+    // a later launch, the desktop's player controls), opened on a later
+    // turn of the event loop, once no search runs (the newest path wins):
     // the folder list moves there and the folder is searched as from the
     // menu; a file is then selected and played or shown. A path that does
-    // not exist gets a message and changes nothing.
+    // not exist gets a message that waits for no answer, and changes nothing.
     void openFromOutside(const QByteArray& path);
+    // Requests of other programs, folded and carried out in turn.
+    RemoteCommands& remoteCommands() { return *remote_; }
 
     // Flushes the settings and ends the process at once: no other handler
     // of any window runs.
@@ -100,6 +105,7 @@ protected:
 
 private:
     void offerSessionServices();
+    void openNow(const QByteArray& path);
     MprisState mprisState();
     void raiseMainWindow();
     void createSearch();
@@ -129,5 +135,6 @@ private:
     Extras* extras_ = nullptr;
     std::unique_ptr<MprisService> mpris_;
     std::unique_ptr<CopyService> copyService_;
+    std::unique_ptr<RemoteCommands> remote_;
     QTimer screenWatch_;
 };

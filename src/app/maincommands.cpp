@@ -326,6 +326,16 @@ bool MainWindow::videoWindowKey(int key)
     }
 }
 
+void MainWindow::stepRows(int rows)
+{
+    if (!isStillPictureMode())
+        return app_.transport().stepRows(rows);
+    const int moves = fileList->count() > 0 ? std::abs(rows) % fileList->count() : 0;
+    for (int i = 0; i < moves; ++i)
+        rows > 0 ? SelectNextRow(*fileList) : SelectPreviousRow(*fileList);
+    app_.ShowSelectedPicture();
+}
+
 void MainWindow::pictureKey(int key)
 {
     // As Space and 無変換 do; there is nothing to play or stop.

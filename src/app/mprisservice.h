@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QStringList>
@@ -27,12 +28,12 @@ public:
     struct Hooks {
         std::function<MprisState()> state;
         std::function<qint64()> positionUs;
-        // As the media key of that Qt key code would.
+        // As the media key of that Qt key code would, carried out later.
         std::function<void(int key)> press;
         std::function<void(double volume)> setVolume;
         std::function<void()> raise;
         std::function<void()> quit;
-        // A local file or folder named by a file:// URI.
+        // A local file or folder named by a file:// URI, opened later.
         std::function<void(const QByteArray& path)> open;
     };
     static inline const QString kServiceName = QStringLiteral("org.mpris.MediaPlayer2.duvavazoruzevaz");
@@ -40,9 +41,9 @@ public:
     explicit MprisService(Hooks hooks, QObject* parent = nullptr);
     ~MprisService() override;
 
-    // Takes the player's name on the session bus without waiting for the
-    // bus; a second copy takes a name of its own (…instance<pid>).
-    void registerOnBus();
+    // Takes the player's name on the bus without waiting for it; a second
+    // copy takes a name of its own (…instance<pid>). Silent without a bus.
+    void registerOnBus(QDBusConnection bus);
     // Announces what changed since the last call (PropertiesChanged).
     void refresh();
 
@@ -55,6 +56,7 @@ private:
     void requestName(const QString& name, bool fallBack);
 
     Hooks hooks_;
+    QDBusConnection bus_{QString()};
     QString ownedName_;
     MprisState announced_;
     int track_ = 0;

@@ -3,11 +3,14 @@
 #include "app/application.h"
 #include "app/mainwindow.h"
 #include "app/mprisservice.h"
+#include "app/remotecommands.h"
 #include "app/singlecopy.h"
 #include "list/listview.h"
+#include "platform/sessionbus.h"
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
+#include "search/searchcommand.h"
 #include "viewer/picturewindow.h"
 
 #include <QSlider>
@@ -15,27 +18,36 @@
 
 void Application::offerSessionServices()
 {
-    const auto raise = [this] { raiseMainWindow(); };
+    remote_ = std::make_unique<RemoteCommands>(RemoteCommands::Hooks{
+        [this] { return search_->isRunning(); },
+        [this] { raiseMainWindow(); },
+        [this](const QByteArray& path) { openNow(path); },
+        [this](int rows) { mainWindow_->stepRows(rows); },
+        [this](int key) { mainWindow_->mediaKey(key); },
+        [this] { mpris_->refresh(); },
+    });
     mpris_ = std::make_unique<MprisService>(MprisService::Hooks{
         [this] { return mprisState(); },
         [this] {
             VideoWindow* video = transport_->loadedVideoWindow();
             return video && mainWindow_->isVideoMode() ? qint64(video->player().CurrentPosition() * 1e6) : 0;
         },
-        [this](int key) { mainWindow_->mediaKey(key); },
+        [this](int key) { remote_->press(key); },
         [this](double volume) {
             QSlider& slider = *mainWindow_->volumeSlider;
             slider.setValue(slider.minimum() + int(std::lround(volume * (slider.maximum() - slider.minimum()))));
         },
-        raise,
+        [this] { remote_->raise(); },
         [this] { mainWindow_->close(); },
         [this](const QByteArray& path) { openFromOutside(path); },
     });
-    copyService_ = std::make_unique<CopyService>([this](const QByteArray& path) { openFromOutside(path); }, raise);
-    // Once the window is up: none of this delays its first paint.
-    QTimer::singleShot(0, this, [this] {
-        mpris_->registerOnBus();
-        copyService_->listen(options_.configDirectory);
+    copyService_ = std::make_unique<CopyService>([this](const QByteArray& path) { openFromOutside(path); },
+                                                 [this] { remote_->raise(); });
+    // Connected off the window's thread, once the window is up: none of
+    // this delays its first paint or holds it while the bus answers.
+    sessionbus::connectLater(this, [this](QDBusConnection bus) {
+        mpris_->registerOnBus(bus);
+        copyService_->listen(bus, options_.configDirectory);
     });
 }
 
@@ -51,8 +63,9 @@ MprisState Application::mprisState()
         if (!video || !video->player().hasClip())
             return state;
         const MediaPlayer& player = video->player();
-        state.status = player.isPaused() ? QStringLiteral("Paused")
-                                         : (player.isPlaying() ? QStringLiteral("Playing") : QStringLiteral("Stopped"));
+        state.status = player.isStopped() ? QStringLiteral("Stopped")
+                       : player.isPaused() ? QStringLiteral("Paused")
+                       : player.isPlaying() ? QStringLiteral("Playing") : QStringLiteral("Stopped");
         state.path = player.playingEntry().isEmpty() ? player.fileName() : player.playingEntry();
         state.lengthUs = player.Duration() > 0 ? qint64(player.Duration() * 1e6) : 0;
     } else if (pictureWindow_ && pictureWindow_->isVisible() && main.fileList->selectedIndex() > 0) {

@@ -130,6 +130,7 @@ bool MediaPlayer::setFileName(const QByteArray& path, QString* error)
     }
     if (surface_)
         surface_->ensureAttached();
+    stopped_ = false;
     entries_ = ramfile::isRamFile(path) ? ramfile::entries(path) : QList<QByteArray>{path};
     next_ = 0;
     if (!openNextEntry(error)) {
@@ -195,6 +196,7 @@ bool MediaPlayer::setCurrentPosition(double seconds)
 
 void MediaPlayer::Play()
 {
+    stopped_ = false;
     if (engine_)
         engine_->play();
 }
@@ -207,6 +209,7 @@ void MediaPlayer::Pause()
 
 void MediaPlayer::Stop()
 {
+    stopped_ = true;
     if (engine_)
         engine_->stop();
 }

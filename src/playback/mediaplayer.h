@@ -31,6 +31,7 @@ public:
     // How long FileName waits for the player to open a file before it
     // returns with the file still opening.
     void setOpenWait(double seconds) { openWait_ = seconds; }
+    double openWait() const { return openWait_; }
     // A clip is loaded, or still opening.
     bool hasClip() const;
     bool isOpening() const;
@@ -49,6 +50,8 @@ public:
     void setVolume(int hundredthsOfDb);
     int Volume() const { return volume_; }
     bool isPaused() const;
+    // Stop put the clip back at its start; Play or a new file ends that.
+    bool isStopped() const { return stopped_ && hasClip(); }
     // A clip is loaded and not paused.
     bool isPlaying() const;
 
@@ -104,6 +107,7 @@ private:
     QByteArray playing_;
     int volume_ = -600;
     bool engineFailed_ = false;
+    bool stopped_ = false;
     bool hardwareDecoding_ = false;
     double openWait_ = MpvEngine::kOpenWaitSeconds;
 };

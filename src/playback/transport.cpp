@@ -117,6 +117,26 @@ void Transport::step(Direction direction)
         selectPreviousRow();
 }
 
+void Transport::stepRows(int rows)
+{
+    const int count = list_.count();
+    if (rows == 0 || count == 0)
+        return;
+    const Direction direction = rows > 0 ? Direction::Forward : Direction::Backward;
+    // Round after round of the list lands where the rest does; a shuffled
+    // round is a new order, so one round at most is walked.
+    const int moves = shuffle_ ? std::min(std::abs(rows), count) : std::abs(rows) % count;
+    constexpr double kShortOpenWaitSeconds = 0.04;
+    MediaPlayer& player = videoWindow().player();
+    const double openWait = player.openWait();
+    player.setOpenWait(std::min(openWait, kShortOpenWaitSeconds));
+    player.Play();
+    for (int i = 0; i < moves; ++i)
+        step(direction);
+    playSelectedOrPassOn(direction);
+    player.setOpenWait(openWait);
+}
+
 void Transport::setHardwareDecoding(bool on)
 {
     hardwareDecoding_ = on;

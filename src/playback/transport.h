@@ -71,6 +71,11 @@ public:
     bool shuffle() const { return shuffle_; }
     // Hardware decoding in the video window's player, now and for windows to come.
     void setHardwareDecoding(bool on);
+    // Moves that many rows on (negative: back), as many presses of Next
+    // or Previous would, and plays the row reached with one open. For
+    // other programs' requests: the window waits for the open no longer
+    // than a frame or two, and a clip slower to open plays once it has.
+    void stepRows(int rows);
     // Selects the row that plays after, or before, the selected one.
     void selectNextRow();
     void selectPreviousRow();

@@ -31,6 +31,8 @@ void FileSearch::SearchFiles()
         cancelFlag_ = false;
     }
     running_ = false;
+    if (hooks_.finished)
+        hooks_.finished();
 }
 
 void FileSearch::WalkFolder(const QByteArray& folder)

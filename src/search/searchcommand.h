@@ -28,6 +28,8 @@ public:
         // A video-mode search is about to walk: time to prepare the player.
         std::function<void()> prepareVideo;
         QWidget* messageParent = nullptr;
+        // The search is over, its message answered (may be empty).
+        std::function<void()> finished = {};
     };
 
     FileSearch(SettingsStore& settings, FileTypeChoice media, FileTypeChoice pictures, ListView& list,

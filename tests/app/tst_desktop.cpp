@@ -5,8 +5,12 @@
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 
+#include "app/singlecopy.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QElapsedTimer>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QProcess>
@@ -14,6 +18,9 @@
 #include <QSet>
 #include <QTest>
 #include <QDir>
+#include <cmath>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using testsupport::ProgramProcess;
 using testsupport::TestProgram;
@@ -89,6 +96,68 @@ int launchAgain(ProgramProcess& running, const QStringList& arguments)
     again.waitForFinished();
     return -1;
 }
+
+// A dbus-launch first on the search path that notes each time it runs
+// (libdbus runs it to start a bus); the note's path.
+QString watchBusStarts(const testsupport::TempTree& tree)
+{
+    const QString note = tree.path("dbus-launch ran");
+    QDir(tree.root()).mkdir(QStringLiteral("bin"));
+    QFile launcher(tree.path("bin/dbus-launch"));
+    if (!launcher.open(QIODevice::WriteOnly))
+        return {};
+    launcher.write("#!/bin/sh\ntouch '" + QFile::encodeName(note) + "'\nexit 1\n");
+    launcher.close();
+    launcher.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    qputenv("PATH", QFile::encodeName(tree.path("bin")) + ':' + qgetenv("PATH"));
+    return note;
+}
+
+// The name the running copy answers launches on.
+QString copyServiceName()
+{
+    for (const QString& name : QDBusConnection::sessionBus().interface()->registeredServiceNames().value())
+        if (name.startsWith(QStringLiteral("org.duvavazoruzevaz.Copy.")))
+            return name;
+    return {};
+}
+
+QDBusMessage copyOpen(const QString& service, const QByteArray& path)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/duvavazoruzevaz/Copy"),
+                                                       QStringLiteral("org.duvavazoruzevaz.Copy"), QStringLiteral("Open"));
+    call << path;
+    return call;
+}
+
+// Holds hundreds of idle clients on the socket and sends one 50 MB
+// "path", as a hostile local client would; prints what it held and sent,
+// then waits for its standard input to close.
+const char* kSocketFlood = R"(
+import resource, socket, sys, time
+t = time.time()
+resource.setrlimit(resource.RLIMIT_NOFILE, (4096, 4096))
+held = []
+for i in range(600):
+    s = socket.socket(socket.AF_UNIX)
+    s.settimeout(0.5)
+    try:
+        s.connect(sys.argv[1])
+        held.append(s)
+    except OSError:
+        s.close()
+big = socket.socket(socket.AF_UNIX)
+big.settimeout(2)
+sent = 0
+try:
+    big.connect(sys.argv[1])
+    while sent < 50000000:
+        sent += big.send(b"x" * 65536)
+except OSError:
+    pass
+print(len(held), sent, time.time() - t, flush=True)
+sys.stdin.read()
+)";
 
 } // namespace
 
@@ -215,34 +284,194 @@ private slots:
         QFETCH(bool, sessionBus);
         const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
         const QByteArray path = qgetenv("PATH");
+        const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         if (!sessionBus)
             qunsetenv("DBUS_SESSION_BUS_ADDRESS");
         const auto restore = qScopeGuard([&] {
             qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
             qputenv("PATH", path);
+            qputenv("XDG_RUNTIME_DIR", runtimeBefore);
         });
         testsupport::TempTree tree;
+        // Without a bus, nothing starts one in a whole session of use.
+        const QString busStarted = watchBusStarts(tree);
         ProgramProcess program;
         QVERIFY(!startOnTwoClips(program, tree).isEmpty());
-        QTest::qWait(300); // the copy offers itself once its window is up
-        // Without a bus, a launch hands over without trying to start one:
-        // a dbus-launch (which libdbus would run) notes each start.
-        const QString launched = tree.path("dbus-launch ran");
-        QVERIFY(QDir(tree.root()).mkdir(QStringLiteral("bin")));
-        QFile launcher(tree.path("bin/dbus-launch"));
-        QVERIFY(launcher.open(QIODevice::WriteOnly));
-        launcher.write("#!/bin/sh\ntouch '" + QFile::encodeName(launched) + "'\nexit 1\n");
-        launcher.close();
-        launcher.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-        qputenv("PATH", QFile::encodeName(tree.path("bin")) + ':' + path);
+        if (sessionBus)
+            QVERIFY(testsupport::waitFor([] { return !copyServiceName().isEmpty(); }));
+        else
+            QVERIFY(testsupport::waitFor([&] { return QFileInfo::exists(singlecopy::socketPath(program.configDir())); }));
         QCOMPARE(launchAgain(program, {tree.path("b.mpg")}), 0);
         QVERIFY(!program.waitForWindow(QStringLiteral("b.mpg")).isEmpty()); // the running copy plays it
         QCOMPARE(launchAgain(program, {}), 0); // only raises it
+        // A path that is not there: the launch ends at once, the running
+        // copy says so without holding it.
+        QCOMPARE(launchAgain(program, {tree.path("gone.mpg")}), 0);
+        QVERIFY(!program.waitForWindow(QStringLiteral("duvaVazorUzevaz")).isEmpty());
         QCOMPARE(program.windowTitles().count(QStringLiteral("DuvavazorUzevaz")), 1);
-        QVERIFY(!QFile::exists(launched));
-        // Asked for, a second copy runs beside the first.
+        QVERIFY(!QFile::exists(busStarted));
+
+        // Asked for, a second copy runs beside the first, which keeps its socket.
+        struct stat before {}, after {};
+        const QByteArray socket = QFile::encodeName(singlecopy::socketPath(program.configDir()));
+        ::stat(socket.constData(), &before);
         QCOMPARE(launchAgain(program, {QStringLiteral("--new-instance")}), -1);
         QVERIFY(program.process().state() == QProcess::Running);
+        if (!sessionBus) {
+            QCOMPARE(::stat(socket.constData(), &after), 0);
+            QCOMPARE(after.st_ino, before.st_ino);
+            // A runtime folder others may write to is no place for the
+            // hand-over: the launch runs as a copy of its own.
+            QVERIFY(QFile::setPermissions(runtime.path(), QFile::Permissions(0x7777)));
+            QCOMPARE(launchAgain(program, {tree.path("a.mpg")}), -1);
+        }
+    }
+
+    // The hand-over's folder is private to the user, or there is none.
+    void theHandOverFolderIsPrivateOrNone()
+    {
+        const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray tmpBefore = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+            qputenv("TMPDIR", tmpBefore);
+        });
+        QTemporaryDir root;
+        const QString own = root.filePath(QStringLiteral("own"));
+        QVERIFY(QDir().mkdir(own) && QFile::setPermissions(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(own));
+        QCOMPARE(singlecopy::privateRuntimeFolder(), own);
+        QVERIFY(singlecopy::socketPath(QStringLiteral("/c")).startsWith(own + u'/'));
+        const QString link = root.filePath(QStringLiteral("link"));
+        QVERIFY(QFile::link(own, link));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(link));
+        QCOMPARE(singlecopy::privateRuntimeFolder(), QString());
+        QVERIFY(QFile::setPermissions(own, QFile::Permissions(0x7755)));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(own));
+        QCOMPARE(singlecopy::privateRuntimeFolder(), QString());
+        QCOMPARE(singlecopy::socketPath(QStringLiteral("/c")), QString());
+
+        // Without one: a folder of the program's own in the temporary
+        // folder, made private; one somebody else made first is not used.
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(root.path()));
+        const QString made = root.filePath(QStringLiteral("duvavazoruzevaz-%1").arg(::geteuid()));
+        QCOMPARE(singlecopy::privateRuntimeFolder(), made);
+        QCOMPARE(QFileInfo(made).permissions() & 0x0077, 0);
+        QVERIFY(QFile::setPermissions(made, QFile::Permissions(0x7777)));
+        QCOMPARE(singlecopy::privateRuntimeFolder(), QString());
+    }
+
+    // A script on the bus floods the program with launches of missing
+    // paths, then with Next: the program answers each at once, shows one
+    // message, lands 1,001 rows on, and its window keeps answering.
+    void aFloodOnTheBusLeavesOneMessageAndAnAnsweringWindow()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("no session bus");
+        testsupport::TempTree tree;
+        ProgramProcess program;
+        QVERIFY(!startOnTwoClips(program, tree).isEmpty());
+        PlayerControls controls;
+        QVERIFY(testsupport::waitFor([&] { return controls.get(QStringLiteral("PlaybackStatus")) == QStringLiteral("Playing"); }));
+        QString copy;
+        QVERIFY(testsupport::waitFor([&] { return !(copy = copyServiceName()).isEmpty(); }));
+        const long memoryBefore = program.residentKb();
+        QDBusConnection flood = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("flood"));
+        qint64 worstPing = 0;
+        const auto ping = [&] {
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY(!controls.get(QStringLiteral("PlaybackStatus")).toString().isEmpty());
+            worstPing = std::max(worstPing, clock.elapsed());
+        };
+        const auto player = [](const QString& method, const QVariantList& arguments = {}) {
+            QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.mpris.MediaPlayer2.duvavazoruzevaz"),
+                                                               QStringLiteral("/org/mpris/MediaPlayer2"), kPlayer, method);
+            call.setArguments(arguments);
+            return call;
+        };
+        for (int i = 0; i < 2000; ++i) {
+            const QByteArray missing = QFile::encodeName(tree.path(QStringLiteral("gone-%1.mpg").arg(i)));
+            flood.send(i % 2 ? copyOpen(copy, missing)
+                             : player(QStringLiteral("OpenUri"), {QString::fromUtf8("file://" + missing)}));
+            if (i % 100 == 0)
+                ping();
+        }
+        qInfo("worst ping while opening %lld ms", worstPing);
+        for (int i = 0; i < 1001; ++i) {
+            flood.send(player(QStringLiteral("Next")));
+            if (i % 100 == 0)
+                ping();
+        }
+        QVERIFY(!program.waitForWindow(QStringLiteral("b.mpg")).isEmpty());
+        for (int i = 0; i < 10; ++i)
+            ping();
+        qInfo("worst ping %lld ms, memory %+ld KiB", worstPing, program.residentKb() - memoryBefore);
+        QVERIFY2(worstPing <= 100, qPrintable(QString::number(worstPing)));
+        QCOMPARE(program.windowTitles().count(QStringLiteral("duvaVazorUzevaz")), 1); // the one message
+        QVERIFY(program.residentKb() - memoryBefore < 40'000);
+
+        // Longer than any path: refused at once, the window undisturbed.
+        QElapsedTimer clock;
+        clock.start();
+        const QDBusMessage answer = flood.call(copyOpen(copy, QByteArray(10'000'000, 'a')), QDBus::Block, 5000);
+        QCOMPARE(answer.type(), QDBusMessage::ErrorMessage);
+        QVERIFY(clock.elapsed() < 1000);
+
+        // Small ones: a volume that is not a number is ignored; Stop is
+        // reported as stopped.
+        controls.setVolume(0.5);
+        controls.setVolume(std::nan(""));
+        QCOMPARE(controls.get(QStringLiteral("Volume")).toDouble(), 0.5);
+        controls.call(QStringLiteral("Stop"));
+        QVERIFY(testsupport::waitFor([&] { return controls.get(QStringLiteral("PlaybackStatus")) == QStringLiteral("Stopped"); }));
+        QVERIFY(program.process().state() == QProcess::Running);
+    }
+
+    // Without a bus: a local client holds hundreds of connections and
+    // sends 50 MB; the program's descriptors and memory hold, its socket
+    // stays, and a launch still reaches it.
+    void aFloodOnTheSocketLeavesTheHandOverWorking()
+    {
+        const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+        QTemporaryDir runtime; // private: 0700, the test's own
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const auto restore = qScopeGuard([&] {
+            qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+            qputenv("PATH", path);
+            qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+        });
+        testsupport::TempTree tree;
+        // Few descriptors, so the flood would use them all up.
+        rlimit limit{};
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        const rlimit few{256, limit.rlim_max};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+        ProgramProcess program;
+        const QString started = startOnTwoClips(program, tree);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        QVERIFY(!started.isEmpty());
+        const QString socket = singlecopy::socketPath(program.configDir());
+        QVERIFY(testsupport::waitFor([&] { return QFileInfo::exists(socket); }));
+        const long memoryBefore = program.residentKb();
+
+        QProcess client;
+        client.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromLatin1(kSocketFlood), socket});
+        QVERIFY(testsupport::waitFor([&] { return client.canReadLine(); }, 60000));
+        qInfo("client held %s", client.readLine().trimmed().constData());
+        QVERIFY(QFileInfo::exists(socket));
+        qInfo("memory %+ld KiB", program.residentKb() - memoryBefore);
+        QVERIFY(program.residentKb() - memoryBefore < 20'000);
+        QCOMPARE(launchAgain(program, {tree.path("b.mpg")}), 0); // while the client holds on
+        QVERIFY(!program.waitForWindow(QStringLiteral("b.mpg")).isEmpty());
+        client.closeWriteChannel();
+        QVERIFY(client.waitForFinished(10000));
     }
 };
 

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/remotecommands.h"
 #include "app/picturebutton.h"
 #include "list/listview.h"
 #include "platform/messagebox.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <sys/stat.h>
 #include <QUrl>
 
@@ -456,10 +458,44 @@ private slots:
         for (const QByteArray& path : {tree.nativeRoot() + "/pipe.mpg", QByteArray("/proc"),
                                        QByteArray("/proc/self/status"), tree.nativeRoot() + QByteArray("/a\0b", 4)}) {
             program.app->openFromOutside(path);
-            QCOMPARE(messages.texts.size(), 1);
+            QVERIFY(testsupport::waitFor([&] { return messages.texts.size() == 1; }));
             QVERIFY(messages.texts.takeFirst().startsWith(QStringLiteral("フォルダまたはファイルが見つかりません。")));
         }
         QCOMPARE(program.app->mainWindow().folderList->path(), before);
+    }
+
+    // Requests of other programs arrive faster than clips open: they are
+    // folded, and a path handed over during a search waits for its end.
+    void requestsFromOutsideAreFoldedAndWaitForTheSearch()
+    {
+        TestProgram program;
+        TempTree tree, other;
+        copyFixtures(tree, {{"song.mp3", "1.mp3"}, {"song.mp3", "2.mp3"}, {"song.mp3", "3.mp3"}});
+        copyFixtures(other, {{"song.mp3", "x.mp3"}, {"song.mp3", "y.mp3"}});
+        MainWindow& form = program.app->mainWindow();
+        searchIn(program, tree);
+        RemoteCommands& remote = program.app->remoteCommands();
+        int titles = 0;
+        connect(program.app->transport().loadedVideoWindow(), &QWidget::windowTitleChanged, [&titles] { ++titles; });
+        for (int i = 0; i < 8; ++i) // with the Previous, seven rows on round a list of three: row 2
+            remote.press(Qt::Key_MediaNext);
+        remote.press(Qt::Key_MediaPrevious);
+        remote.press(Qt::Key_MediaPause);
+        QVERIFY(waitFor([&] { return form.fileList->selectedIndex() == 2 && titles > 0; }));
+        QCOMPARE(titles, 1); // one clip opened for them all
+        QVERIFY(program.app->transport().videoWindow().player().isPaused());
+        remote.press(Qt::Key_MediaTogglePlayPause);
+        remote.press(Qt::Key_MediaTogglePlayPause); // the two cancel out
+        remote.press(Qt::Key_MediaStop);
+        QVERIFY(waitFor([&] { return program.app->transport().videoWindow().player().isStopped(); }));
+
+        // Handed over while the walk runs: opened once the search is over.
+        QTimer::singleShot(0, program.app.get(), [&] { program.app->openFromOutside(other.nativeRoot()); });
+        form.mnuSerch_Click();
+        QCOMPARE(form.fileList->count(), 3);
+        QVERIFY(waitFor([&] { return form.fileList->count() == 2; }));
+        QCOMPARE(form.folderList->path(), other.root());
+        QCOMPARE(videoTitle(program), QStringLiteral("x.mp3"));
     }
 
     void listClicksAndKeys()

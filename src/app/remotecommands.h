@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <functional>
+#include <optional>
+
+// What other programs ask of the program (the desktop's player controls,
+// later launches, a drop): each request is answered at once and carried
+// out on a later turn of the event loop, so no caller waits for a clip, a
+// search or a message box, and nothing nests. What arrives faster than it
+// is carried out is folded together: the newest path to open wins; Next
+// and Previous add up to a number of rows to move, played with one open;
+// of the other transport keys the newest wins (two Play/Pause cancel).
+class RemoteCommands : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        // An open waits while this holds (a search runs); see resume().
+        std::function<bool()> openMustWait;
+        std::function<void()> raise;
+        std::function<void(const QByteArray& path)> open;
+        // Moves that many rows on (negative: back) and plays or shows the row reached.
+        std::function<void(int rows)> step;
+        // Play, pause, play/pause or stop (Qt's media key codes).
+        std::function<void(int key)> press;
+        // Something was carried out.
+        std::function<void()> done;
+    };
+
+    explicit RemoteCommands(Hooks hooks, QObject* parent = nullptr);
+
+    void raise();
+    void open(const QByteArray& path);
+    // Any media key: next and previous move rows, the others go to press.
+    void press(int key);
+    // An open that waited may go now.
+    void resume();
+
+private:
+    void schedule();
+    void run();
+    bool hasWork() const;
+
+    Hooks hooks_;
+    bool scheduled_ = false;
+    bool running_ = false;
+    bool raise_ = false;
+    std::optional<QByteArray> path_;
+    int rows_ = 0;
+    std::optional<int> key_;
+};
