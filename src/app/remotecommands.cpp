@@ -7,7 +7,11 @@ namespace {
 constexpr int kMaxRows = 1'000'000; // far past any list, never past an int
 }
 
-RemoteCommands::RemoteCommands(Hooks hooks, QObject* parent) : QObject(parent), hooks_(std::move(hooks)) {}
+RemoteCommands::RemoteCommands(Hooks hooks, QObject* parent) : QObject(parent), hooks_(std::move(hooks))
+{
+    stepLater_.setSingleShot(true);
+    connect(&stepLater_, &QTimer::timeout, this, &RemoteCommands::schedule);
+}
 
 void RemoteCommands::raise()
 {
@@ -43,9 +47,15 @@ void RemoteCommands::resume()
         schedule();
 }
 
+bool RemoteCommands::stepDue() const
+{
+    return !lastStep_.isValid() || lastStep_.elapsed() >= kStepIntervalMs;
+}
+
+// Keys wait for the moves asked for before them.
 bool RemoteCommands::hasWork() const
 {
-    return raise_ || rows_ != 0 || key_ || (path_ && !hooks_.openMustWait());
+    return raise_ || (rows_ != 0 && stepDue()) || (key_ && rows_ == 0) || (path_ && !hooks_.openMustWait());
 }
 
 void RemoteCommands::schedule()
@@ -67,12 +77,16 @@ void RemoteCommands::run()
         hooks_.raise();
     if (path_ && !hooks_.openMustWait())
         hooks_.open(*std::exchange(path_, std::nullopt));
-    if (rows_ != 0)
+    if (rows_ != 0 && stepDue()) {
+        lastStep_.start();
         hooks_.step(std::exchange(rows_, 0));
-    if (key_)
+    }
+    if (key_ && rows_ == 0)
         hooks_.press(*std::exchange(key_, std::nullopt));
     running_ = false;
     hooks_.done();
     if (hasWork())
         schedule();
+    else if (rows_ != 0)
+        stepLater_.start(int(std::max<qint64>(0, kStepIntervalMs - lastStep_.elapsed())));
 }

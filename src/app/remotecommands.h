@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -12,6 +14,8 @@
 // is carried out is folded together: the newest path to open wins; Next
 // and Previous add up to a number of rows to move, played with one open;
 // of the other transport keys the newest wins (two Play/Pause cancel).
+// Moves open a clip, so they are carried out at most every kStepIntervalMs:
+// a flood of Next leaves the window free in between.
 class RemoteCommands : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +32,8 @@ public:
         std::function<void()> done;
     };
 
+    static constexpr int kStepIntervalMs = 150;
+
     explicit RemoteCommands(Hooks hooks, QObject* parent = nullptr);
 
     void raise();
@@ -41,6 +47,7 @@ private:
     void schedule();
     void run();
     bool hasWork() const;
+    bool stepDue() const;
 
     Hooks hooks_;
     bool scheduled_ = false;
@@ -49,4 +56,6 @@ private:
     std::optional<QByteArray> path_;
     int rows_ = 0;
     std::optional<int> key_;
+    QElapsedTimer lastStep_;
+    QTimer stepLater_;
 };
