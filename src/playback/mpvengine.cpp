@@ -419,6 +419,7 @@ void MpvEngine::render(int fbo, int width, int height)
 {
     if (!render_)
         return;
+    ++renders_;
     frameRequested_ = false;
     api_.render_context_update(render_);
     mpv_opengl_fbo target{fbo, width, height, 0};

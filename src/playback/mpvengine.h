@@ -69,6 +69,8 @@ public:
     void freeRenderContext();
     void render(int fbo, int width, int height);
     void reportSwap();
+    // Frames drawn so far (the benchmark counts them against the clip's rate).
+    quint64 renderCount() const { return renders_; }
     // Pictures are drawn only while a render context takes them.
     void setVideoEnabled(bool on);
 
@@ -118,4 +120,5 @@ private:
     bool paused_ = false;
     bool silentOutput_ = false; // no sound device: the null output for every clip
     quint64 openCount_ = 0;
+    quint64 renders_ = 0;
 };

@@ -25,7 +25,10 @@ VideoWindow& Transport::videoWindow()
         window_->player().setHardwareDecoding(hardwareDecoding_);
         connect(&window_->player(), &MediaPlayer::EndOfStream, this, &Transport::EndOfStream);
         connect(&window_->player(), &MediaPlayer::PlaybackFailed, this, &Transport::passOnAfterFailure);
-        connect(&window_->player(), &MediaPlayer::LateOpened, this, &Transport::placeForScan);
+        connect(&window_->player(), &MediaPlayer::LateOpened, this, [this] {
+            if (!window_->player().isPaused()) // paused while it opened: it stays so
+                placeForScan();
+        });
         connect(window_, &ToolWindow::focusMainWindow, this, [this] { hooks_.focusMainWindow(); });
     }
     return *window_;

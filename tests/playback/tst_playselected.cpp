@@ -176,7 +176,7 @@ private slots:
         main.fileList->select(1);
         main.ListView1_Click();
         QCOMPARE(main.fileList->selectedIndex(), 1);
-        QVERIFY(testsupport::waitFor([&] { return video.windowTitle() == QStringLiteral("sound.wave"); }, 10000));
+        QVERIFY(testsupport::waitFor([&] { return video.windowTitle() == QStringLiteral("sound.wave"); }, 30000));
     }
 
     void rewindingAnMpegStreamStepsBackASecondATick()
