@@ -103,7 +103,7 @@ int main(int argc, char* argv[])
     QDBusConnection pinger = QDBusConnection::connectToBus(QString::fromLatin1(address), QStringLiteral("pinger"));
     QString copy;
     waitUntil([&] { return !(copy = copyName(sender)).isEmpty(); }, 15000);
-    waitUntil([] { return false; }, 1000); // the first clip under way
+    idleFor(1000); // the first clip under way
     const long long pid = program.processId();
 
     long before = statusKb("VmRSS", pid);

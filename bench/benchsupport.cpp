@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <algorithm>
 
@@ -25,8 +27,19 @@ long statusKb(const char* field, long long pid)
 
 void waitUntil(const std::function<bool()>& done, int milliseconds)
 {
+    // Asleep between events: a tick each millisecond looks at done(). A
+    // loop that polled without sleeping would cost the benchmark a core.
+    QTimer tick;
+    tick.start(1);
     QElapsedTimer clock;
     clock.start();
     while (!done() && clock.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void idleFor(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }

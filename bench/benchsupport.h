@@ -9,3 +9,6 @@ double median(std::vector<double> values);
 long statusKb(const char* field, long long pid = 0);
 // Processes events until done() holds or the time is up.
 void waitUntil(const std::function<bool()>& done, int milliseconds);
+// Runs the event loop for that long, asleep while nothing happens (what a
+// program's own CPU is measured over).
+void idleFor(int milliseconds);
