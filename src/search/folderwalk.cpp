@@ -3,6 +3,7 @@
 #include "search/folderlisting.h"
 
 #include <future>
+#include <thread>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -94,13 +95,21 @@ FolderListing obtainListing(const QByteArray& folder, WalkContext& context)
     return listing;
 }
 
+// A large folder's names are freed on a thread of their own: a million of
+// them would hold the window for tens of milliseconds.
+void freeEntries(FolderListing& listing)
+{
+    if (listing.st.st_size >= folderlisting::kLargeFolderBytes)
+        std::thread([doomed = std::move(listing.entries)] {}).detach();
+}
+
 // Lists the folder and offers its entries, noting its subfolders; false
 // when it is not entered (gone, entered before, a pseudo file system,
 // unreadable). The folder is open only meanwhile: its entries are looked
 // at relative to it, not by their whole paths from the root.
 bool visitFolder(const QByteArray& folder, WalkContext& context, std::vector<QByteArray>& subfolders)
 {
-    const FolderListing listing = obtainListing(folder, context);
+    FolderListing listing = obtainListing(folder, context);
     if (!listing.opened() || !context.entered.insert({listing.st.st_dev, listing.st.st_ino}).second)
         return false;
     // The file system's type is looked up once a device, not once a folder.
@@ -120,6 +129,7 @@ bool visitFolder(const QByteArray& folder, WalkContext& context, std::vector<QBy
     }
     if (context.ahead)
         context.ahead->expect(subfolders);
+    freeEntries(listing);
     return true;
 }
 
