@@ -74,25 +74,24 @@ FolderListing readHere(const QByteArray& folder, WalkContext& context)
     return listing;
 }
 
-// The folder's listing: read ahead, else read now. The window runs while
-// a read ahead is still on its way.
+// The folder's listing: from the readers when the walk reads ahead (the
+// window runs, and a cancel is seen, while it is on its way), else read now.
 FolderListing obtainListing(const QByteArray& folder, WalkContext& context)
 {
-    while (context.ahead) {
-        ListingsAhead::Taken taken = context.ahead->take(folder, kMaxPauseMs);
-        if (taken.ready) {
-            if (taken.listing)
-                return std::move(*taken.listing);
-            break;
-        }
-        letEventsRun(context);
+    if (!context.ahead)
+        return readHere(folder, context);
+    if (!context.moreReaders && context.ahead->slowReads() >= kSlowReadsForMoreReaders) {
+        for (int i = 0; i < kMoreReaders; ++i)
+            context.ahead->addReader();
+        context.moreReaders = true;
     }
-    QElapsedTimer clock;
-    clock.start();
-    FolderListing listing = readHere(folder, context);
-    if (!context.ahead && clock.elapsed() >= kSlowReadMs && ++context.slowReads >= kSlowReadsToReadAhead)
-        context.ahead = std::make_unique<ListingsAhead>();
-    return listing;
+    while (true) {
+        if (std::unique_ptr<FolderListing> listing = context.ahead->take(folder, kMaxPauseMs))
+            return std::move(*listing);
+        letEventsRun(context);
+        if (context.cancelFlag)
+            return {}; // a read that never answers (a stopped server) holds no cancel
+    }
 }
 
 // A large folder's names are freed on a thread of their own: a million of
@@ -134,6 +133,11 @@ bool visitFolder(const QByteArray& folder, WalkContext& context, std::vector<QBy
 }
 
 } // namespace
+
+void startReadingAhead(WalkContext& context)
+{
+    context.ahead = std::make_unique<ListingsAhead>(1);
+}
 
 void WalkFolder(const QByteArray& path, WalkContext& context)
 {

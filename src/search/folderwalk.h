@@ -27,16 +27,19 @@ struct WalkContext {
     // Whether each device met so far holds a kernel pseudo file system.
     std::map<quint64, bool> pseudoDevices = {};
     QElapsedTimer sinceEvents = {};
-    // Reads folders ahead of the walk, once folders were slow to read.
+    // Reads folders ahead of the walk: see startReadingAhead. Without it,
+    // every folder is read on the walk's thread.
     std::unique_ptr<ListingsAhead> ahead = {};
-    int slowReads = 0;
+    bool moreReaders = false;
 };
 
-// Folder reads that take this long (a network share, a sleeping disk; a
-// local folder takes microseconds), kSlowReadsToReadAhead of them, start
-// reading ahead. One slow read may be the machine being busy.
-inline constexpr int kSlowReadMs = 2;
-inline constexpr int kSlowReadsToReadAhead = 3;
+// One reader lists and sorts folders beside the walk from the start, and
+// the walk's thread never waits on a read itself (the window runs, a
+// cancel is seen); once kSlowReadsForMoreReaders reads were slow (a
+// network share, a sleeping disk), kMoreReaders more overlap the waits.
+void startReadingAhead(WalkContext& context);
+inline constexpr int kSlowReadsForMoreReaders = 3;
+inline constexpr int kMoreReaders = 2;
 
 inline constexpr int kMaxPauseMs = 10;
 

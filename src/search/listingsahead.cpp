@@ -46,7 +46,18 @@ FolderListing readFolder(const QByteArray& folder)
 ListingsAhead::ListingsAhead(int readers)
 {
     for (int i = 0; i < readers; ++i)
-        std::thread([state = state_] { readLoop(state); }).detach();
+        addReader();
+}
+
+void ListingsAhead::addReader()
+{
+    std::thread([state = state_] { readLoop(state); }).detach();
+}
+
+int ListingsAhead::slowReads() const
+{
+    std::lock_guard lock(state_->mutex);
+    return state_->slowReads;
 }
 
 ListingsAhead::~ListingsAhead()
@@ -69,26 +80,26 @@ void ListingsAhead::expect(const std::vector<QByteArray>& folders)
     state_->changed.notify_all();
 }
 
-ListingsAhead::Taken ListingsAhead::take(const QByteArray& folder, int timeoutMs)
+std::unique_ptr<FolderListing> ListingsAhead::take(const QByteArray& folder, int timeoutMs)
 {
     State& state = *state_;
     std::unique_lock lock(state.mutex);
-    const auto notStarted = std::find(state.waiting.begin(), state.waiting.end(), folder);
-    if (notStarted != state.waiting.end()) {
-        state.waiting.erase(notStarted);
-        return {};
+    if (!state.ready.contains(folder) && !state.reading.contains(folder)) {
+        const auto waiting = std::find(state.waiting.begin(), state.waiting.end(), folder);
+        if (waiting != state.waiting.end())
+            state.waiting.erase(waiting);
+        state.waiting.push_front(folder);
     }
-    if (!state.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                [&] { return !state.reading.contains(folder); }))
-        return {false, nullptr};
-    const auto found = state.ready.find(folder);
-    if (found == state.ready.end())
-        return {};
-    Taken taken{true, std::move(found->second)};
-    state.ready.erase(found);
+    state.wanted = folder;
+    state.changed.notify_all();
+    if (!state.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return state.ready.contains(folder); }))
+        return nullptr;
+    auto listing = std::move(state.ready[folder]);
+    state.ready.erase(folder);
+    state.wanted.clear();
     lock.unlock();
     state.changed.notify_all(); // room for another read
-    return taken;
+    return listing;
 }
 
 void ListingsAhead::readLoop(const std::shared_ptr<State>& state)
@@ -97,7 +108,8 @@ void ListingsAhead::readLoop(const std::shared_ptr<State>& state)
     while (true) {
         state->changed.wait(lock, [&] {
             return state->stopping ||
-                   (!state->waiting.empty() && state->ready.size() + state->reading.size() < kMaxAhead);
+                   (!state->waiting.empty() && (state->ready.size() + state->reading.size() < kMaxAhead ||
+                                                state->waiting.front() == state->wanted));
         });
         if (state->stopping)
             return;
@@ -105,8 +117,11 @@ void ListingsAhead::readLoop(const std::shared_ptr<State>& state)
         state->waiting.pop_front();
         state->reading[folder] = true;
         lock.unlock();
+        const auto started = std::chrono::steady_clock::now();
         auto listing = std::make_unique<FolderListing>(readFolder(folder));
+        const bool slow = std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(kSlowReadMs);
         lock.lock();
+        state->slowReads += slow;
         state->reading.erase(folder);
         if (!state->stopping)
             state->ready[folder] = std::move(listing);

@@ -50,6 +50,7 @@ void FileSearch::WalkFolder(const QByteArray& folder)
     // The folder list's writes during a walk would cost a file write per
     // folder: they are held until the walk returns.
     settings_.holdWrites(settingskeys::kFolderKeys);
+    startReadingAhead(context);
     ::WalkFolder(folder, context);
     // A folder searched that has gone (renamed during the walk) stays the
     // user's choice in the file, never a folder the walk passed.

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "search/dirlist.h"
+#include "search/folderwalk.h"
 #include "search/drivelist.h"
 #include "search/folderlisting.h"
 #include "support/testsupport.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QElapsedTimer>
 #include <QTest>
 #include <future>
 
@@ -67,6 +69,21 @@ private slots:
         QVERIFY(list.setDrive(QStringLiteral("/")));
         QVERIFY(!list.setDrive(mountPoint));
         QCOMPARE(list.drive(), QStringLiteral("/"));
+
+        // A walk that reaches it, its listing read ahead, ends at a cancel.
+        auto walking = std::async(std::launch::async, [&] {
+            bool cancel = false;
+            QElapsedTimer clock;
+            clock.start();
+            WalkContext context{cancel, [](const QByteArray&) {}, [](const QByteArray&, const QByteArray&, int) {},
+                                [&] { cancel = cancel || clock.elapsed() > 100; }};
+            startReadingAhead(context);
+            WalkFolder(tree.nativeRoot(), context);
+        });
+        const bool ended = walking.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+        if (!ended)
+            server.kill(); // the read fails, and the walk goes on
+        QVERIFY(ended);
     }
 
     void aLargeFoldersSubfoldersAreReadAwayFromTheWindow()
