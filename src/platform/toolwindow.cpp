@@ -79,7 +79,19 @@ void ToolWindow::setOuterSize(double width, double height)
 
 void ToolWindow::placeOuter(std::function<QRect()> outer)
 {
+    placer_ = outer;
     placement_ = std::move(outer);
+    applyPlacement();
+    settlePlacement();
+    if (const QScreen* screen = this->screen())
+        connect(screen, &QScreen::availableGeometryChanged, this, &ToolWindow::followWorkArea, Qt::UniqueConnection);
+}
+
+void ToolWindow::followWorkArea()
+{
+    if (!placer_ || isFullScreen())
+        return;
+    placement_ = placer_;
     applyPlacement();
     settlePlacement();
 }

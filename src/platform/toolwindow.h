@@ -46,11 +46,15 @@ protected:
 private:
     void applyPlacement();
     void settlePlacement();
+    // The desktop's work area changed (a panel came, or was announced
+    // after the window was placed): placed again within it.
+    void followWorkArea();
     void changeFullScreen(bool on, bool thenFocusMainWindow);
 
     bool fullScreenAllowed_ = false;
     QRect normalGeometry_;
     std::function<QRect()> placement_; // until the window manager's frame is known
+    std::function<QRect()> placer_;    // where the window goes, kept
     std::unique_ptr<WithdrawalWait> withdrawal_; // hidden to change kind, until shown again
 };
 
