@@ -36,9 +36,10 @@ quint16 u16(QByteArrayView file, qsizetype at)
 // the usual ones and there is no alpha.
 bool plainMasks(QByteArrayView file, qsizetype at, quint32 headerSize)
 {
-    if (file.size() < at + 12)
+    const bool hasAlphaMask = headerSize >= 56;
+    if (file.size() < at + (hasAlphaMask ? 16 : 12))
         return false;
-    const bool alpha = headerSize >= 56 && u32(file, at + 12) != 0;
+    const bool alpha = hasAlphaMask && u32(file, at + 12) != 0;
     return u32(file, at) == 0xff0000 && u32(file, at + 4) == 0xff00 && u32(file, at + 8) == 0xff && !alpha;
 }
 

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QElapsedTimer>
+#include <QBuffer>
 #include <QTest>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -404,6 +405,14 @@ private slots:
         QFile cut(tree.path("a.bmp"));
         QVERIFY(cut.open(QIODevice::ReadOnly));
         QVERIFY(bmpreader::decodeReduced(cut, QSize(100, 75)).isNull());
+
+        // A header cut inside its alpha mask (a 56-byte header, the file
+        // 66 bytes): refused without reading past the bytes there are.
+        QByteArray masksCut = QByteArray::fromHex("424d5e0000000000000046000000380000000300000002000000010020000300000018000000"
+                                                  "13a6b6e8c3c52dda7dfa2c709281d87f108063a6b3b6e8c3c52dda7d");
+        QBuffer masks(&masksCut);
+        QVERIFY(masks.open(QIODevice::ReadOnly));
+        QVERIFY(bmpreader::decodeReduced(masks, QSize(1, 1)).isNull());
     }
 
     void theCacheReadsAgainAtANewSizeOrAfterARewriteInTheSameSecond()
