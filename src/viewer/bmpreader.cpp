@@ -137,9 +137,9 @@ public:
         return layout_.bits == 8 ? expand(stored) : stored;
     }
 
-private:
     static constexpr qsizetype kBlockBytes = 1024 * 1024;
 
+private:
     const uchar* expand(const uchar* stored)
     {
         uchar* out = expanded_.data();
@@ -175,12 +175,27 @@ QByteArray headerOf(QIODevice& file)
     return head;
 }
 
+// What reading takes at its peak: the shown picture, a stored row summed
+// as floats, the spans of both axes, the block of rows read at once and a
+// palette row written out.
+qint64 peakBytes(const Layout& layout, QSize target)
+{
+    const qint64 width = layout.width, height = layout.height;
+    const qint64 step = layout.bits == 32 ? 4 : 3;
+    const qint64 spans = qint64(sizeof(Span)) * (target.width() + target.height()) +
+                         qint64(sizeof(float)) * (width + target.width() + height + target.height());
+    const qint64 block = layout.stride * std::clamp<qint64>(RowSource::kBlockBytes / layout.stride, 1, height);
+    return 4 * qint64(target.width()) * target.height() + qint64(sizeof(float)) * step * width + spans + block +
+           (layout.bits == 8 ? 3 * width : 0);
+}
+
 } // namespace
 
-QImage decodeReduced(QIODevice& file, QSize target)
+QImage decodeReduced(QIODevice& file, QSize target, qint64 maxBytes)
 {
     const std::optional<Layout> layout = layoutOf(headerOf(file), file.size());
-    if (!layout || target.isEmpty() || target.width() > layout->width || target.height() > layout->height)
+    if (!layout || target.isEmpty() || target.width() > layout->width || target.height() > layout->height ||
+        peakBytes(*layout, target) > maxBytes)
         return {};
     QImage image(target, QImage::Format_RGB32);
     if (image.isNull())

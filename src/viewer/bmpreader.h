@@ -11,8 +11,9 @@
 namespace bmpreader {
 
 // The picture in the file (a random-access device) reduced to target; a
-// null image for a BMP of another kind, a damaged one, or a target larger
-// than the picture (the general reader handles those).
-QImage decodeReduced(QIODevice& file, QSize target);
+// null image for a BMP of another kind, a damaged one, a target larger
+// than the picture, or one whose reading would take more than maxBytes
+// of memory (the general reader handles those, within its own bound).
+QImage decodeReduced(QIODevice& file, QSize target, qint64 maxBytes);
 
 } // namespace bmpreader

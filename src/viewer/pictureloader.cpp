@@ -128,7 +128,7 @@ QImage decode(const QByteArray& path, QSize target)
         return reader.read();
     }
     if (reader.format() == "bmp") {
-        const QImage reduced = bmpreader::decodeReduced(*file, target);
+        const QImage reduced = bmpreader::decodeReduced(*file, target, kMaxDecodedBytes);
         if (!reduced.isNull())
             return reduced;
     }

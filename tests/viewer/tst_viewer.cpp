@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QElapsedTimer>
 #include <QBuffer>
+#include <QtEndian>
 #include <QTest>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -393,7 +394,7 @@ private slots:
         for (const QSize target : {QSize(641, 480), QSize(467, 350), QSize(187, 140)}) {
             QFile file(tree.path("a.bmp"));
             QVERIFY(file.open(QIODevice::ReadOnly));
-            QVERIFY(!bmpreader::decodeReduced(file, target).isNull()); // read by the bitmap reader itself
+            QVERIFY(!bmpreader::decodeReduced(file, target, pictureloader::kMaxDecodedBytes).isNull()); // read by the bitmap reader itself
             const QImage shown = pictureloader::decode(path, target);
             QCOMPARE(shown.size(), target);
             const double difference =
@@ -404,7 +405,7 @@ private slots:
         writeFile(tree.path("a.bmp"), bmpOf(picture, bits, topDown).chopped(1000));
         QFile cut(tree.path("a.bmp"));
         QVERIFY(cut.open(QIODevice::ReadOnly));
-        QVERIFY(bmpreader::decodeReduced(cut, QSize(100, 75)).isNull());
+        QVERIFY(bmpreader::decodeReduced(cut, QSize(100, 75), pictureloader::kMaxDecodedBytes).isNull());
 
         // A header cut inside its alpha mask (a 56-byte header, the file
         // 66 bytes): refused without reading past the bytes there are.
@@ -412,7 +413,32 @@ private slots:
                                                   "13a6b6e8c3c52dda7dfa2c709281d87f108063a6b3b6e8c3c52dda7d");
         QBuffer masks(&masksCut);
         QVERIFY(masks.open(QIODevice::ReadOnly));
-        QVERIFY(bmpreader::decodeReduced(masks, QSize(1, 1)).isNull());
+        QVERIFY(bmpreader::decodeReduced(masks, QSize(1, 1), pictureloader::kMaxDecodedBytes).isNull());
+
+        // A very wide picture: the reader counts what it would hold for a
+        // row (sums, spans, the row itself), not 4 bytes a pixel, and
+        // refuses unread what would pass its bound.
+        const auto wide = [&tree](qint32 width) {
+            QByteArray header(54, '\0');
+            const auto put = [&header](int at, quint32 value) { qToLittleEndian(value, header.data() + at); };
+            header[0] = 'B';
+            header[1] = 'M';
+            put(10, 54);
+            put(14, 40);
+            put(18, quint32(width));
+            put(22, 1);
+            header[26] = 1;
+            header[28] = 32;
+            QFile file(tree.path("wide.bmp"));
+            file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            file.write(header);
+            file.resize(54 + 4 * qint64(width)); // sparse
+            file.close();
+            file.open(QIODevice::ReadOnly);
+            return bmpreader::decodeReduced(file, QSize(100, 1), 256 << 20);
+        };
+        QVERIFY(!wide(100'000).isNull());
+        QVERIFY(wide(16 << 20).isNull()); // 64 MB of pixels, over 256 MB to read
     }
 
     void theCacheReadsAgainAtANewSizeOrAfterARewriteInTheSameSecond()
