@@ -386,7 +386,7 @@ private slots:
         QVERIFY(testsupport::waitFor([&] { return controls.get(QStringLiteral("PlaybackStatus")) == QStringLiteral("Playing"); }));
         QString copy;
         QVERIFY(testsupport::waitFor([&] { return !(copy = copyServiceName()).isEmpty(); }));
-        const long memoryBefore = program.residentKb();
+        const long memoryBefore = program.settledResidentKb();
         QDBusConnection flood = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("flood"));
         qint64 worstPing = 0;
         const auto ping = [&] {
@@ -467,7 +467,7 @@ private slots:
         QVERIFY(!started.isEmpty());
         const QString socket = singlecopy::socketPath(program.configDir());
         QVERIFY(testsupport::waitFor([&] { return QFileInfo::exists(socket); }));
-        const long memoryBefore = program.residentKb();
+        const long memoryBefore = program.settledResidentKb();
 
         QProcess client;
         client.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromLatin1(kSocketFlood), socket});

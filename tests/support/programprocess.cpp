@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <QTest>
 #include <cstdio>
+#include <utility>
 
 namespace testsupport {
 
@@ -63,6 +64,17 @@ long ProgramProcess::residentKb()
             return line.mid(6).trimmed().split(' ').value(0).toLong();
     }
     return 0;
+}
+
+long ProgramProcess::settledResidentKb()
+{
+    long before = residentKb();
+    waitFor([&] {
+        QTest::qWait(500);
+        const long now = residentKb();
+        return std::exchange(before, now) + 1024 > now;
+    }, 10000);
+    return before;
 }
 
 double ProgramProcess::cpuSeconds()

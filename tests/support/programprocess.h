@@ -19,6 +19,9 @@ public:
     QString startSearch(const QString& folder, const QString& mode);
     // Resident memory now, in KiB.
     long residentKb();
+    // Resident memory once it has stopped growing (a clip that has just
+    // started still fills its buffers), in KiB.
+    long settledResidentKb();
     // Processor time used so far, in seconds.
     double cpuSeconds();
     // The titles of the program's visible windows now.
