@@ -29,6 +29,7 @@ bool loadInto(MpvApi& api)
            resolve(library, "mpv_set_property_string", api.set_property_string) &&
            resolve(library, "mpv_set_property_async", api.set_property_async) &&
            resolve(library, "mpv_command_async", api.command_async) &&
+           resolve(library, "mpv_command_node_async", api.command_node_async) &&
            resolve(library, "mpv_observe_property", api.observe_property) &&
            resolve(library, "mpv_get_property_async", api.get_property_async) &&
            resolve(library, "mpv_get_property_string", api.get_property_string) &&

@@ -12,6 +12,16 @@ namespace {
 enum : uint64_t { kTimePos = 1, kDuration, kPause, kCurrentAudioOutput };
 // The duration asked for when a clip loads, tagged with the open it belongs to.
 constexpr uint64_t kDurationQuery = uint64_t(1) << 40;
+// The answer to an open's loadfile, tagged the same way.
+constexpr uint64_t kLoadReply = uint64_t(2) << 40;
+
+mpv_node stringNode(const char* text)
+{
+    mpv_node node{};
+    node.format = MPV_FORMAT_STRING;
+    node.u.string = const_cast<char*>(text);
+    return node;
+}
 } // namespace
 
 std::unique_ptr<MpvEngine> MpvEngine::create()
@@ -187,6 +197,10 @@ void MpvEngine::handleEvent(const mpv_event& event)
     case MPV_EVENT_END_FILE:
         handleEndFile(*static_cast<const mpv_event_end_file*>(event.data));
         break;
+    case MPV_EVENT_COMMAND_REPLY:
+        if (event.reply_userdata == kLoadReply + openCount_ && event.error < 0)
+            refuseOpen(event.error);
+        break;
     default:
         break;
     }
@@ -200,20 +214,26 @@ void MpvEngine::handleEndFile(const mpv_event_end_file& end)
     loaded_ = false;
     pendingSeek_.reset();
     if (openState_ == OpenState::Started) {
-        if (late_) {
-            openState_ = OpenState::Idle;
-            late_ = false;
-            deliver(&MpvEngine::failed);
-            return;
-        }
-        openState_ = OpenState::Refused;
-        openError_ = QString::fromUtf8(api_.error_string(end.error));
+        refuseOpen(end.error);
         return;
     }
     if (end.reason == MPV_END_FILE_REASON_EOF)
         deliver(&MpvEngine::endOfStream);
     else if (end.reason == MPV_END_FILE_REASON_ERROR)
         deliver(&MpvEngine::failed);
+}
+
+void MpvEngine::refuseOpen(int error)
+{
+    // An open no longer awaited is reported as a failed clip.
+    if (late_) {
+        openState_ = OpenState::Idle;
+        late_ = false;
+        deliver(&MpvEngine::failed);
+        return;
+    }
+    openState_ = OpenState::Refused;
+    openError_ = QString::fromUtf8(api_.error_string(error));
 }
 
 void MpvEngine::settleLateOpen()
@@ -255,10 +275,7 @@ MpvEngine::OpenResult MpvEngine::open(const QByteArray& path, QString* error, do
     duration_.reset();
     durationSettled_ = false;
     position_ = 0;
-    const char* args[] = {"loadfile", path.constData(), "replace", silentOutput_ ? "ao=null" : nullptr, nullptr};
-    // Not waited for: the core may be busy with the clip it replaces until
-    // its picture is drawn, which happens here, while the open is awaited.
-    api_.command_async(handle_, 0, args);
+    sendLoadFile(path);
     setPause(false);
     waitForOpen(timeoutSeconds);
     switch (openState_) {
@@ -274,6 +291,23 @@ MpvEngine::OpenResult MpvEngine::open(const QByteArray& path, QString* error, do
         late_ = true;
         return OpenResult::Pending;
     }
+}
+
+void MpvEngine::sendLoadFile(const QByteArray& path)
+{
+    // Named arguments: the positional form changed in libmpv 0.38 (an index
+    // before the options), the names did not.
+    const char* keys[] = {"name", "url", "flags", "options"};
+    mpv_node values[] = {stringNode("loadfile"), stringNode(path.constData()), stringNode("replace"),
+                         stringNode("ao=null")};
+    mpv_node_list list{silentOutput_ ? 4 : 3, values, const_cast<char**>(keys)};
+    mpv_node command{};
+    command.format = MPV_FORMAT_NODE_MAP;
+    command.u.list = &list;
+    // Not waited for: the core may be busy with the clip it replaces until
+    // its picture is drawn, which happens here, while the open is awaited.
+    // A refused command is a refused file (see handleEvent).
+    api_.command_node_async(handle_, kLoadReply + openCount_, &command);
 }
 
 void MpvEngine::waitForOpen(double timeoutSeconds)

@@ -88,9 +88,11 @@ private:
     void drainEvents(double firstTimeout = 0);
     void handleEvent(const mpv_event& event);
     void handlePropertyChange(const mpv_event& event);
+    void sendLoadFile(const QByteArray& path);
     void waitForOpen(double timeoutSeconds);
     void handleEndFile(const mpv_event_end_file& end);
     void settleLateOpen();
+    void refuseOpen(int error);
     // Emits the signal once the command now running has finished, and only
     // if no other clip has been opened meanwhile.
     void deliver(void (MpvEngine::*signal)());

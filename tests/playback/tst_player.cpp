@@ -124,6 +124,20 @@ private slots:
             QVERIFY(testsupport::waitFor([&] { return player.CurrentPosition() > 0.1; }, 3000));
     }
 
+    // Once no sound device took a clip, the later ones are opened with the
+    // null output given to the open itself.
+    void laterClipsOpenWithTheNullOutput()
+    {
+        MediaPlayer& player = window->player();
+        QVERIFY(player.setFileName(clip("clip.mpg")));
+        QVERIFY(testsupport::waitFor([&] { return !player.engine()->property("current-ao").isEmpty(); }, 3000));
+        if (player.engine()->property("current-ao") != "null")
+            QSKIP("a sound device plays here");
+        QVERIFY(player.setFileName(clip("song.mp3")));
+        QVERIFY(testsupport::waitFor([&] { return player.CurrentPosition() > 0.1; }, 3000));
+        QCOMPARE(player.engine()->property("current-ao"), QByteArray("null"));
+    }
+
     void aRamPlaysEveryEntryThatPlaysInOrder_data()
     {
         QTest::addColumn<QByteArray>("lines");
