@@ -6,25 +6,12 @@
 #include "app/singlecopy.h"
 #include "app/mainwindow.h"
 #include "platform/deferredicons.h"
+#include "platform/displayconnect.h"
 #include "platform/sessionbus.h"
 
 #include <QApplication>
 #include <cstdio>
-
-namespace {
-
-// The windows are placed beside one another, which a Wayland client
-// cannot do: where the session also offers X (Xwayland) and the user has
-// not chosen a platform, use X.
-bool preferX11()
-{
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY"))
-        return false;
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    return true;
-}
-
-} // namespace
+#include <memory>
 
 int main(int argc, char* argv[])
 {
@@ -37,9 +24,11 @@ int main(int argc, char* argv[])
     // The menu bar belongs to the window's fixed layout, so it stays in the
     // window even where the desktop offers a global menu.
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
-    const bool xOnWayland = preferX11();
+    const bool platformChosen = displayconnect::choosePlatform();
+    auto guard = std::make_unique<displayconnect::ConnectGuard>();
     QApplication qt(argc, argv);
-    if (xOnWayland)
+    guard.reset();
+    if (platformChosen)
         qunsetenv("QT_QPA_PLATFORM"); // not for programs started from here
     if (!line.newInstance && singlecopy::handOver(line.target, SettingsStore::defaultDirectory()))
         return 0;

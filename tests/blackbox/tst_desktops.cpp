@@ -266,6 +266,34 @@ private slots:
             return QRect(0, 0, 1280, 1024).contains(program.outerGeometry(pictures));
         }));
     }
+
+    // An X display that refuses: Wayland where the session has it, else one
+    // line and status 1 (Qt alone aborted with a core dump).
+    void aDisplayThatRefusesLeavesWaylandOrOneLine()
+    {
+        testsupport::WaylandSession session;
+        QVERIFY(session.running());
+        const QByteArray noX = ":" + QByteArray::number(7000 + ::getpid() % 1000);
+        {
+            EnvironmentChange environment({{"DISPLAY", noX}, {"WAYLAND_DISPLAY", {}}, {"QT_QPA_PLATFORM", {}}});
+            ProgramProcess program;
+            QVERIFY(program.start());
+            QVERIFY(program.waitForExit(10000));
+            QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.process().exitCode(), 1);
+            const QByteArray said = program.errorOutput();
+            QVERIFY2(said.startsWith("duvavazoruzevaz: no display") && said.count('\n') == 1, said.constData());
+        }
+        EnvironmentChange environment({{"DISPLAY", noX},
+                                       {"WAYLAND_DISPLAY", session.waylandDisplay().toUtf8()},
+                                       {"XDG_RUNTIME_DIR", session.runtimeDir().toUtf8()},
+                                       {"WAYLAND_DEBUG", "client"},
+                                       {"QT_QPA_PLATFORM", {}}});
+        ProgramProcess program;
+        QVERIFY(program.start());
+        // The main window reached the compositor.
+        QVERIFY(testsupport::waitFor([&] { return program.errorOutput().contains("set_title(\"DuvavazorUzevaz\")"); }, 10000));
+    }
 };
 
 QTEST_GUILESS_MAIN(DesktopsTest)
