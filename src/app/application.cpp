@@ -105,7 +105,7 @@ void Application::createSearch()
     FileSearch::Hooks hooks{
         [&main] { return main.isVideoMode(); },
         [this, &main] {
-            transport_->stopPassingOn();
+            transport_->newListComing();
             // A clip still playing would hand its end of stream to the
             // list being filled: pictures close the video window now
             // rather than at the first picture.

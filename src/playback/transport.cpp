@@ -63,6 +63,8 @@ void Transport::preparePlayer()
 
 void Transport::EndOfStream()
 {
+    if (listComing_)
+        return;
     failuresInARow_ = 0;
     selectNextRow();
     playOrPassOn(Direction::Forward);
@@ -70,6 +72,8 @@ void Transport::EndOfStream()
 
 void Transport::passOnAfterFailure()
 {
+    if (listComing_)
+        return;
     if (++failuresInARow_ >= list_.count())
         return clearCaption();
     step(direction_);
@@ -107,9 +111,10 @@ void Transport::passOnLater(int rowsLeft)
     });
 }
 
-void Transport::stopPassingOn()
+void Transport::newListComing()
 {
     ++passOn_;
+    listComing_ = true;
 }
 
 void Transport::step(Direction direction)
@@ -171,6 +176,7 @@ bool Transport::PlaySelected()
     const int row = list_.selectedIndex();
     if (row == 0)
         return false;
+    listComing_ = false; // what ends from now on is a row of the list shown
     VideoWindow& window = videoWindow();
     MediaPlayer& player = window.player();
     const bool opened = player.setFileName(list_.fullPath(row));

@@ -54,8 +54,10 @@ public:
     // at most, one row at each turn of the event loop), so the endless loop
     // never stops at a broken file. True when the selected row plays.
     bool playSelectedOrPassOn(Direction direction);
-    // A new list is coming: rows still to be tried are not.
-    void stopPassingOn();
+    // A search is filling a new list: rows still to be tried are not, and
+    // the clip now playing moves nothing when it ends or fails (its end
+    // belongs to the old list) until a row of the new list is played.
+    void newListComing();
     // One tick of the scan timer: one second forward while fast
     // forwarding, one second back while rewinding (past the start: the
     // previous row, from its end).
@@ -104,6 +106,7 @@ private:
     Direction direction_ = Direction::Forward;
     int failuresInARow_ = 0;
     quint64 passOn_ = 0; // the pass-on in progress
+    bool listComing_ = false;
     bool shuffle_ = false;
     bool hardwareDecoding_ = false;
     ShuffleOrder shuffleOrder_;

@@ -216,6 +216,26 @@ private slots:
         QCOMPARE(program.app->pictureWindow().windowTitle(), QStringLiteral("b.jpg"));
     }
 
+    void aClipEndingDuringASearchMovesNothingAndTheSearchStartsAtRowOne()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"tick.wave", "1/a.wave"}, {"tick.wave", "2/b.wave"}, {"tick.wave", "3/c.wave"}});
+        searchIn(program, tree);
+        QVERIFY(testsupport::waitFor([&] { return videoTitle(program) == QStringLiteral("a.wave"); }));
+        MainWindow& form = program.app->mainWindow();
+        QSignalSpy ends(&program.app->transport().videoWindow().player(), &MediaPlayer::EndOfStream);
+        int rowsWhenEnded = 0;
+        connect(form.folderList, &DirList::Change, this, [&] {
+            if (form.folderList->path() == tree.path("3") && ends.wait(2000))
+                rowsWhenEnded = form.fileList->count();
+        });
+        searchIn(program, tree);
+        QCOMPARE(rowsWhenEnded, 2); // the clip ended while the walk was on
+        QCOMPARE(form.fileList->selectedIndex(), 1);
+        QCOMPARE(videoTitle(program), QStringLiteral("a.wave"));
+    }
+
     void nextAndPreviousWrapAndPlay()
     {
         TestProgram program;
