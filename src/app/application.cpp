@@ -105,6 +105,8 @@ void Application::createSearch()
     FileSearch::Hooks hooks{
         [&main] { return main.isVideoMode(); },
         [this, &main] {
+            if (extras_)
+                extras_->notePlaying(true); // where the clip was left, as its folder is left
             transport_->newListComing();
             // A clip still playing would hand its end of stream to the
             // list being filled: pictures close the video window now

@@ -30,11 +30,15 @@ std::vector<ResumePlace> readResumePlaces(SettingsStore& settings)
 
 void writeResumePlaces(SettingsStore& settings, const std::vector<ResumePlace>& places)
 {
-    QByteArrayList entries;
-    for (const ResumePlace& place : places)
-        entries << place.folder.toPercentEncoding() + '|' + place.file.toPercentEncoding() + '|' +
-                       QByteArray::number(place.position, 'f', 1);
-    settings.saveSetting(kApp, kExtras, kResumePlaces, QString::fromLatin1(entries.join(' ')));
+    QByteArray text;
+    for (const ResumePlace& place : places) {
+        const QByteArray entry = place.folder.toPercentEncoding() + '|' + place.file.toPercentEncoding() + '|' +
+                                 QByteArray::number(place.position, 'f', 1);
+        if (!text.isEmpty() && text.size() + 1 + entry.size() > kResumePlacesMaxBytes)
+            break; // the older places are forgotten
+        text += (text.isEmpty() ? "" : " ") + entry;
+    }
+    settings.saveSetting(kApp, kExtras, kResumePlaces, QString::fromLatin1(text));
 }
 
 Extras::Extras(Application& app, QMenu& menu) : QObject(&app), app_(app)

@@ -257,6 +257,31 @@ private slots:
         QCOMPARE(videoTitle(program), QStringLiteral("5.mp3"));
     }
 
+    // Resume keeps where a clip was left when another folder is searched,
+    // not where it began.
+    void resumeComesBackWhereTheClipWasLeft()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"long.mpg", "a/a.mpg"}, {"song.mp3", "b/b.mp3"}});
+        MainWindow& form = program.app->mainWindow();
+        form.findChild<QAction*>(QStringLiteral("mnuResume"))->trigger();
+        const auto searchFolder = [&](const char* name) {
+            QVERIFY(form.folderList->setPath(tree.path(QLatin1String(name))));
+            form.Command1_Click();
+        };
+        searchFolder("a");
+        MediaPlayer& player = program.app->transport().videoWindow().player();
+        QVERIFY(waitFor([&] { return player.CurrentPosition() > 0.1; }));
+        QVERIFY(player.setCurrentPosition(12.3));
+        QVERIFY(waitFor([&] { return player.CurrentPosition() > 12.3; }));
+        searchFolder("b");
+        QCOMPARE(videoTitle(program), QStringLiteral("b.mp3"));
+        searchFolder("a");
+        QCOMPARE(videoTitle(program), QStringLiteral("a.mpg"));
+        QVERIFY2(player.CurrentPosition() >= 12.3, qPrintable(QString::number(player.CurrentPosition())));
+    }
+
     // Shuffled: Previous goes back through the rows played, Next forward
     // again, and the entries are kept in the settings file.
     void shuffledNextAndPreviousAndHardwareDecoding()

@@ -4,6 +4,7 @@
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QSet>
 #include <csignal>
 #include <QTest>
@@ -93,6 +94,41 @@ private slots:
         QVERIFY(QFile::remove(tree.path("b.mpg")));
         QVERIFY(program.start({}, {tree.root()}));
         QVERIFY(!program.waitForWindow(QStringLiteral("a.mpg")).isEmpty());
+    }
+
+    // Fifty folders of long Japanese names passed the size at which the
+    // settings file counts as damaged: the next start reset every setting.
+    void resumePlacesKeepTheSettingsFileTrusted()
+    {
+        testsupport::TempTree tree;
+        QString folder = tree.root();
+        for (int depth = 0; depth < 15; ++depth)
+            folder += u'/' + QString(80, QChar(0x30D5)); // フ, 240 bytes
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(testsupport::fixture("clip.mpg"), folder + QStringLiteral("/a.mpg")));
+        ProgramProcess program;
+        const QString settingsFile = program.configDir() + QStringLiteral("/ZOLT.ini");
+        // Places of other folders, as many as leave the file trusted until
+        // one more is added.
+        QStringList places;
+        for (int i = 0; i < 49; ++i) {
+            const QByteArray other = QFile::encodeName(folder) + QByteArray::number(i);
+            places << QString::fromLatin1(other.toPercentEncoding() + '|' + (other + "/a.mpg").toPercentEncoding() + "|1.0");
+            testsupport::writeSettings(program.configDir(), {{"Extras", "Resume", "1"},
+                                                             {"Extras", "ResumePlaces", places.join(u' ')}});
+            if (QFileInfo(settingsFile).size() + places.last().size() > 1024 * 1024 + 50)
+                break;
+        }
+        QVERIFY(QFileInfo(settingsFile).size() < 1024 * 1024);
+        QVERIFY(program.start({}, {folder}));
+        QVERIFY(!program.waitForWindow(QStringLiteral("a.mpg")).isEmpty());
+        ::kill(pid_t(program.process().processId()), SIGTERM); // the place is written as the program ends
+        QVERIFY(program.waitForExit());
+        QVERIFY2(QFileInfo(settingsFile).size() < 1024 * 1024, qPrintable(QString::number(QFileInfo(settingsFile).size())));
+        const QString stored = SettingsStore(program.configDir())
+                                   .getSetting(QStringLiteral("ZOLT"), QStringLiteral("Extras"), QStringLiteral("ResumePlaces"));
+        QCOMPARE(QByteArray::fromPercentEncoding(stored.section(u'|', 0, 0).toLatin1()), QFile::encodeName(folder));
+        QVERIFY(!QFile::exists(settingsFile + QStringLiteral(".corrupt")));
     }
 
     void aSlideShowStepsThePicturesUntilAKey()
