@@ -263,6 +263,8 @@ void MainWindow::mnu150_Click()
 
 void MainWindow::mnuNext_Click()
 {
+    if (isStillPictureMode())
+        return stepPicture(SelectNextRow);
     app_.transport().videoWindow().player().Play();
     app_.transport().selectNextRow();
     app_.transport().playSelectedOrPassOn(Transport::Direction::Forward);
@@ -270,9 +272,19 @@ void MainWindow::mnuNext_Click()
 
 void MainWindow::mnuNextBack_Click()
 {
+    if (isStillPictureMode())
+        return stepPicture(SelectPreviousRow);
     app_.transport().videoWindow().player().Play();
     app_.transport().selectPreviousRow();
     app_.transport().playSelectedOrPassOn(Transport::Direction::Backward);
+}
+
+void MainWindow::stepPicture(void (*select)(ListView&))
+{
+    // The picture of the row reached is shown, as Space shows it; a
+    // picture sent to the player would be drawn nowhere.
+    select(*fileList);
+    app_.ShowSelectedPicture();
 }
 
 bool MainWindow::mediaKey(int key)
@@ -340,12 +352,9 @@ void MainWindow::pictureKey(int key)
 {
     // As Space and 無変換 do; there is nothing to play or stop.
     if (key == Qt::Key_MediaNext)
-        SelectNextRow(*fileList);
+        stepPicture(SelectNextRow);
     else if (key == Qt::Key_MediaPrevious)
-        SelectPreviousRow(*fileList);
-    else
-        return;
-    app_.ShowSelectedPicture();
+        stepPicture(SelectPreviousRow);
 }
 
 void MainWindow::playbackKey(int key)

@@ -110,6 +110,8 @@ protected:
 
 private:
     void pictureKey(int key);
+    // Moves the selection with select and shows the picture of the row reached.
+    void stepPicture(void (*select)(ListView&));
     void playbackKey(int key);
     void createControls();
     void createButtons();

@@ -405,8 +405,13 @@ private slots:
         QTest::qWait(1200);
         QTest::mouseRelease(form.volumeSlider, Qt::LeftButton, {}, QPoint(form.volumeSlider->width() - 3, form.volumeSlider->height() / 2));
         QCOMPARE(messages.texts.size(), 1);
-        form.mnuNext_Click(); // the menu still moves on
+        // The menu still moves on, and shows the picture reached (no clip).
+        form.mnuNext_Click();
         QCOMPARE(form.fileList->selectedIndex(), 2);
+        QVERIFY(waitFor([&] { return program.app->pictureWindow().windowTitle() == QStringLiteral("b.gif"); }));
+        form.mnuNextBack_Click();
+        QVERIFY(waitFor([&] { return program.app->pictureWindow().windowTitle() == QStringLiteral("a.jpg"); }));
+        QVERIFY(!program.app->transport().loadedVideoWindow());
         form.mnuPlay_Click();
         QVERIFY(!form.screenSizeMenu->isEnabled());
         form.videoModeOption->setChecked(true);
