@@ -189,6 +189,13 @@ void Extras::showNextSlide()
         return;
     }
     // As Space does: the next row, wrapping, shown from the read-ahead.
-    SelectNextRow(list);
+    // A folder that matched the types has no picture to show for a whole
+    // interval: it is passed over (once round at most).
+    for (int tries = 0; tries < list.count(); ++tries) {
+        SelectNextRow(list);
+        const int row = list.selectedIndex();
+        if (row == 0 || !list.rows().isFolder(row - 1))
+            break;
+    }
     app_.ShowSelectedPicture();
 }

@@ -42,6 +42,7 @@ public:
     // Index is 0-based here.
     QByteArray nameOf(int i) const { return QByteArray(names_.data() + rows_[i].nameAt, rows_[i].nameLength); }
     const QByteArray& folderOf(int i) const { return folders_[rows_[i].folder]; }
+    bool isFolder(int i) const { return rows_[i].sizeKb < 0; }
     QString text(int i, int column) const;
 
 signals:

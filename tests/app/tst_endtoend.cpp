@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include "viewer/picturewindow.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QSet>
 #include <QRadioButton>
@@ -195,6 +196,27 @@ private slots:
         QCOMPARE(program.app->mainWindow().fileList->selectedIndex(), 1);
         QCOMPARE(pictures->windowTitle(), QStringLiteral("a.jpg"));
         QVERIFY(!program.app->transport().loadedVideoWindow());
+    }
+
+    // A folder whose name matches the types is a row with no picture: the
+    // slideshow passes it over instead of showing nothing for an interval.
+    void aSlideShowPassesOverFolderRows()
+    {
+        TestProgram program;
+        TempTree tree;
+        copyFixtures(tree, {{"landscape.jpg", "a.jpg"}, {"landscape.jpg", "c.jpg"}});
+        tree.add(QStringLiteral("b.jpg/"));
+        MainWindow& form = program.app->mainWindow();
+        form.pictureModeOption->setChecked(true);
+        form.findChild<QAction*>(QStringLiteral("mnuSlide3"))->trigger();
+        searchIn(program, tree);
+        QCOMPARE(form.fileList->count(), 3);
+        QCOMPARE(program.app->pictureWindow().windowTitle(), QStringLiteral("a.jpg"));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(waitFor([&] { return program.app->pictureWindow().windowTitle() == QStringLiteral("c.jpg"); }, 8000));
+        QVERIFY2(clock.elapsed() < 4500, qPrintable(QString::number(clock.elapsed()))); // one interval, not two
+        QCOMPARE(form.fileList->selectedIndex(), 3);
     }
 
     void aStillPictureSearchAfterAClipFeedsNoRowsToThePlayer()
