@@ -159,6 +159,7 @@ void Application::createTransport()
             if (extras_)
                 extras_->notePlaying();
         },
+        [this] { messagebox::notify(mainWindow_.get(), QStringLiteral("再生できるファイルがありません")); },
     };
     transport_ = std::make_unique<Transport>(*main.fileList, std::move(hooks));
 }

@@ -74,8 +74,10 @@ void Transport::passOnAfterFailure()
 {
     if (listComing_)
         return;
-    if (++failuresInARow_ >= list_.count())
-        return clearCaption();
+    if (++failuresInARow_ >= list_.count()) {
+        clearCaption();
+        return sayNothingPlays();
+    }
     step(direction_);
     playOrPassOn(direction_);
 }
@@ -92,7 +94,8 @@ bool Transport::playOrPassOn(Direction direction)
     ++passOn_; // the newest command passes on; older ones stop
     if (PlaySelected())
         return true;
-    passOnLater(list_.count() - 1);
+    if (list_.count() > 0)
+        passOnLater(list_.count() - 1);
     return false;
 }
 
@@ -101,7 +104,7 @@ void Transport::passOnLater(int rowsLeft)
     // One row at a time, with the window running between: a list of
     // thousands of broken files never freezes it.
     if (rowsLeft <= 0)
-        return;
+        return sayNothingPlays();
     QTimer::singleShot(0, this, [this, rowsLeft, pass = passOn_] {
         if (pass != passOn_ || list_.count() == 0 || !hooks_.isVideoMode())
             return;
@@ -115,6 +118,14 @@ void Transport::newListComing()
 {
     ++passOn_;
     listComing_ = true;
+    saidNothingPlays_ = false;
+}
+
+void Transport::sayNothingPlays()
+{
+    if (!saidNothingPlays_ && hooks_.nothingPlays)
+        hooks_.nothingPlays();
+    saidNothingPlays_ = true;
 }
 
 void Transport::step(Direction direction)

@@ -28,6 +28,9 @@ public:
         std::function<void()> focusMainWindow;
         // A clip started playing (may be empty).
         std::function<void()> clipStarted = {};
+        // No row of the list plays: each was refused or failed, a whole
+        // round in a row. Called once a list (may be empty).
+        std::function<void()> nothingPlays = {};
     };
 
     Transport(ListView& list, Hooks hooks);
@@ -94,6 +97,7 @@ private:
     void placeForScan();
     bool playOrPassOn(Direction direction);
     void passOnLater(int rowsLeft);
+    void sayNothingPlays();
     void step(Direction direction);
     void clearCaption();
 
@@ -107,6 +111,7 @@ private:
     int failuresInARow_ = 0;
     quint64 passOn_ = 0; // the pass-on in progress
     bool listComing_ = false;
+    bool saidNothingPlays_ = false;
     bool shuffle_ = false;
     bool hardwareDecoding_ = false;
     ShuffleOrder shuffleOrder_;
