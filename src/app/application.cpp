@@ -33,6 +33,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QThreadPool>
+#include <cerrno>
 #include <sys/stat.h>
 
 Application::Application(Options options)
@@ -297,19 +298,37 @@ void Application::openFromOutside(const QByteArray& path)
     remote_->open(path);
 }
 
+namespace {
+
+// Only folders and files of a real file system are opened: not a device, a
+// pipe, or the kernel's /proc and /sys. Empty when the path is one; else
+// what is wrong with it.
+QString whyNotOpened(const QByteArray& path, const QByteArray& absolute, struct stat& st)
+{
+    if (path.contains('\0'))
+        return QStringLiteral("フォルダまたはファイルが見つかりません。");
+    if (::stat(absolute.constData(), &st) != 0)
+        return errno == EACCES ? QStringLiteral("フォルダまたはファイルにアクセスできません。")
+                               : QStringLiteral("フォルダまたはファイルが見つかりません。");
+    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode))
+        return QStringLiteral("フォルダでも通常のファイルでもありません（パイプやデバイスなど）。");
+    if (isPseudoFileSystem(absolute))
+        return QStringLiteral("システムの仮想ファイルシステム（/proc、/sys）は開けません。");
+    return {};
+}
+
+} // namespace
+
 void Application::openNow(const QByteArray& path)
 {
     MainWindow& main = *mainWindow_;
     // Cleaned as the list builds its paths ("//", "." and ".." gone); Latin-1
     // keeps every byte as it is.
     const QByteArray absolute = QDir::cleanPath(QString::fromLatin1(path)).toLatin1();
-    // Only folders and files of a real file system: not a device, a pipe,
-    // or the kernel's /proc and /sys.
     struct stat st;
-    const bool found = !path.contains('\0') && ::stat(absolute.constData(), &st) == 0 &&
-                       (S_ISDIR(st.st_mode) || S_ISREG(st.st_mode)) && !isPseudoFileSystem(absolute);
-    if (!found) {
-        messagebox::notify(&main, QStringLiteral("フォルダまたはファイルが見つかりません。\n%1").arg(nativename::toDisplay(path)));
+    const QString refusal = whyNotOpened(path, absolute, st);
+    if (!refusal.isEmpty()) {
+        messagebox::notify(&main, refusal + u'\n' + nativename::toDisplay(path));
         return;
     }
     const bool isFolder = S_ISDIR(st.st_mode);

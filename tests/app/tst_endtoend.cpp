@@ -527,11 +527,19 @@ private slots:
         TempTree tree;
         QVERIFY(::mkfifo((tree.nativeRoot() + "/pipe.mpg").constData(), 0600) == 0);
         const QString before = program.app->mainWindow().folderList->path();
-        for (const QByteArray& path : {tree.nativeRoot() + "/pipe.mpg", QByteArray("/proc"),
-                                       QByteArray("/proc/self/status"), tree.nativeRoot() + QByteArray("/a\0b", 4)}) {
+        // Each is told what is wrong with it.
+        const QString pipe = QStringLiteral("フォルダでも通常のファイルでもありません（パイプやデバイスなど）。");
+        const QString kernel = QStringLiteral("システムの仮想ファイルシステム（/proc、/sys）は開けません。");
+        const QString missing = QStringLiteral("フォルダまたはファイルが見つかりません。");
+        const std::pair<QByteArray, QString> cases[] = {{tree.nativeRoot() + "/pipe.mpg", pipe},
+                                                        {"/proc", kernel},
+                                                        {"/proc/self/status", kernel},
+                                                        {tree.nativeRoot() + QByteArray("/a\0b", 4), missing},
+                                                        {tree.nativeRoot() + "/gone.mpg", missing}};
+        for (const auto& [path, said] : cases) {
             program.app->openFromOutside(path);
             QVERIFY(testsupport::waitFor([&] { return messages.texts.size() == 1; }));
-            QVERIFY(messages.texts.takeFirst().startsWith(QStringLiteral("フォルダまたはファイルが見つかりません。")));
+            QCOMPARE(messages.texts.takeFirst().section(u'\n', 0, 0), said);
         }
         QCOMPARE(program.app->mainWindow().folderList->path(), before);
     }
