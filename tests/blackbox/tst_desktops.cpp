@@ -169,7 +169,7 @@ private slots:
         key(picture, QStringLiteral("F11"));
         QTest::qWait(300); // long enough for the program to show the window again
         openbox.setPaused(false);
-        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return windowManagerHasItFullScreen(picture); }, 5000));
+        QVERIFY(testsupport::waitFor([&] { QTest::qWait(100); return windowManagerHasItFullScreen(picture); }, 15000));
 
         // Held for 0.7 s: the key repeats 0.2 s after the press, then once a second.
         run(QStringLiteral("xset"), {QStringLiteral("r"), QStringLiteral("rate"), QStringLiteral("200"), QStringLiteral("1")});

@@ -203,7 +203,7 @@ private slots:
         Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}});
         QVERIFY(transport.PlaySelected());
         MediaPlayer& player = transport.videoWindow().player();
-        QVERIFY(player.setCurrentPosition(30));
+        QVERIFY(testsupport::waitFor([&] { return player.setCurrentPosition(30); })); // once it has opened, however busy the machine
         QTest::qWait(400);
         const double start = player.CurrentPosition();
         transport.setScanMode(ScanMode::Rewind);
