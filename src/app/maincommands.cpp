@@ -6,6 +6,7 @@
 #include "app/helpfile.h"
 #include "app/helpviewer.h"
 #include "dialogs/filetypedialog.h"
+#include "platform/folderprobe.h"
 #include "platform/messagebox.h"
 #include "platform/nativename.h"
 #include "playback/mediaplayer.h"
@@ -59,10 +60,27 @@ void MainWindow::RestoreDriveFolder()
 {
     // Choosing the drive takes the folder list through other folders on its
     // way; only where it ends reaches the settings file.
-    app_.settings().holdWrites(kFolderKeys);
-    if (!restoreStoredFolder())
-        chooseFirstFolder();
-    app_.settings().releaseWrites();
+    SettingsStore& store = app_.settings();
+    store.holdWrites(kFolderKeys);
+    if (restoreStoredFolder()) {
+        store.releaseWrites();
+        return;
+    }
+    // A drive that has not answered yet (a busy machine, a sleeping network
+    // share) is not gone: the folder shown meanwhile is not stored over the
+    // user's, which is restored once the drive answers.
+    const QByteArray storedDrive = QFile::encodeName(store.getSetting(kApp, kOption, kDrive));
+    const bool unanswered = !storedDrive.isEmpty() && !folderprobe::isFolder(storedDrive, {}).has_value();
+    chooseFirstFolder();
+    store.releaseWrites(unanswered ? SettingsStore::Held::Drop : SettingsStore::Held::Write);
+    if (unanswered)
+        folderprobe::whenAnswered(storedDrive, this, [this, shown = folderList->nativePath()](bool folder) {
+            if (!folder || folderList->nativePath() != shown || app_.search().isRunning())
+                return;
+            app_.settings().holdWrites(kFolderKeys);
+            const bool restored = restoreStoredFolder();
+            app_.settings().releaseWrites(restored ? SettingsStore::Held::Write : SettingsStore::Held::Drop);
+        });
 }
 
 bool MainWindow::restoreStoredFolder()

@@ -1,5 +1,9 @@
 #include "platform/folderprobe.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -14,11 +18,16 @@ struct LookUp {
     std::optional<bool> answer; // set once, under the registry's lock
 };
 
+using Clock = std::chrono::steady_clock;
+constexpr std::chrono::seconds kAnswerStands{1};
+
 struct Registry {
     std::mutex lock;
     std::condition_variable answered;
     // The look-ups still waiting for the file system, by path.
     std::map<QByteArray, std::shared_ptr<LookUp>> inFlight;
+    // The latest answers, with when they came.
+    std::map<QByteArray, std::pair<bool, Clock::time_point>> recent;
 };
 
 // Never destroyed: a look-up may still hang when the program ends.
@@ -30,7 +39,14 @@ Registry& registry()
 
 std::shared_ptr<LookUp> start(const QByteArray& path)
 {
-    auto& known = registry().inFlight[path];
+    Registry& shared = registry();
+    const auto recent = shared.recent.find(path);
+    if (recent != shared.recent.end()) {
+        if (Clock::now() - recent->second.second < kAnswerStands)
+            return std::make_shared<LookUp>(LookUp{recent->second.first});
+        shared.recent.erase(recent);
+    }
+    auto& known = shared.inFlight[path];
     if (known)
         return known;
     known = std::make_shared<LookUp>();
@@ -41,6 +57,7 @@ std::shared_ptr<LookUp> start(const QByteArray& path)
         const std::lock_guard<std::mutex> hold(shared.lock);
         lookUp->answer = folder;
         shared.inFlight.erase(path);
+        shared.recent[path] = {folder, Clock::now()};
         shared.answered.notify_all();
     }).detach();
     return known;
@@ -50,7 +67,7 @@ std::shared_ptr<LookUp> start(const QByteArray& path)
 
 std::vector<std::optional<bool>> areFolders(const std::vector<QByteArray>& paths, milliseconds patience)
 {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
+    const auto deadline = Clock::now() + patience;
     Registry& shared = registry();
     std::unique_lock<std::mutex> hold(shared.lock);
     std::vector<std::shared_ptr<LookUp>> lookUps;
@@ -73,6 +90,22 @@ std::vector<std::optional<bool>> areFolders(const std::vector<QByteArray>& paths
 std::optional<bool> isFolder(const QByteArray& path, milliseconds patience)
 {
     return areFolders({path}, patience).front();
+}
+
+void whenAnswered(const QByteArray& path, QObject* context, std::function<void(bool folder)> done)
+{
+    std::thread([path, context = QPointer<QObject>(context), done = std::move(done)] {
+        Registry& shared = registry();
+        std::unique_lock<std::mutex> hold(shared.lock);
+        const std::shared_ptr<LookUp> lookUp = start(path);
+        shared.answered.wait(hold, [&lookUp] { return lookUp->answer.has_value(); });
+        const bool folder = *lookUp->answer;
+        hold.unlock();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [context, folder, done] {
+            if (context)
+                done(folder);
+        }, Qt::QueuedConnection);
+    }).detach();
 }
 
 } // namespace folderprobe

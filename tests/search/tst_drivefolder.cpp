@@ -1,4 +1,6 @@
+#include "app/application.h"
 #include "app/mainwindow.h"
+#include "settings/settingsstore.h"
 #include "search/dirlist.h"
 #include "search/folderwalk.h"
 #include "search/drivelist.h"
@@ -69,6 +71,21 @@ private slots:
         QVERIFY(list.setDrive(QStringLiteral("/")));
         QVERIFY(!list.setDrive(mountPoint));
         QCOMPARE(list.drive(), QStringLiteral("/"));
+
+        // The drive of the last session: the start shows another folder
+        // meanwhile, and the stored one stays the user's.
+        {
+            testsupport::TestProgram program(
+                [mountPoint] { return std::vector<MountEntry>{{"/", "/dev/root", "ext4", {}}, {mountPoint, "hangfs", "fuse", {}}}; },
+                false);
+            testsupport::writeSettings(program.config.path(), {{"Option", "F", "OK"}, {"Option", "Drive", mountPoint},
+                                                                {"Option", "Dir", mountPoint}});
+            program.app->start();
+            QVERIFY(program.app->mainWindow().folderList->path() != mountPoint);
+            program.app->settings().flush();
+            QCOMPARE(SettingsStore(program.config.path()).getSetting(QStringLiteral("ZOLT"), QStringLiteral("Option"), QStringLiteral("Dir")),
+                     mountPoint);
+        }
 
         // A walk that reaches it, its listing read ahead, ends at a cancel.
         auto walking = std::async(std::launch::async, [&] {
