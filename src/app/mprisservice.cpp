@@ -15,12 +15,6 @@ const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player")
 // A file:// URI of the longest path, every byte percent-encoded.
 constexpr qsizetype kMaxUriLength = 7 + 3 * 4096;
 
-QString fileUrl(const QByteArray& path)
-{
-    // Percent-encoded bytes, so names that are not UTF-8 survive.
-    return QStringLiteral("file://") + QString::fromLatin1(path.toPercentEncoding("/"));
-}
-
 } // namespace
 
 QVariantMap mprisMetadata(const QByteArray& path, qint64 lengthUs, const QDBusObjectPath& trackId)
@@ -30,7 +24,7 @@ QVariantMap mprisMetadata(const QByteArray& path, qint64 lengthUs, const QDBusOb
     QVariantMap metadata{
         {QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId)},
         {QStringLiteral("xesam:title"), nativename::toDisplay(path.mid(path.lastIndexOf('/') + 1))},
-        {QStringLiteral("xesam:url"), fileUrl(path)},
+        {QStringLiteral("xesam:url"), nativename::fileUrl(path)},
     };
     if (lengthUs > 0)
         metadata.insert(QStringLiteral("mpris:length"), qlonglong(lengthUs));

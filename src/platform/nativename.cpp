@@ -84,6 +84,11 @@ QByteArray fromDisplay(const QString& text)
     return QFile::encodeName(text);
 }
 
+QString fileUrl(const QByteArray& path)
+{
+    return QStringLiteral("file://") + QString::fromLatin1(path.toPercentEncoding("/"));
+}
+
 QByteArray localPathOfUrl(const QUrl& url)
 {
     const QString host = url.host();

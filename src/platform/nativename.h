@@ -23,6 +23,10 @@ QString toStoredText(const QByteArray& bytes);
 // The bytes back from either form.
 QByteArray fromStoredText(const QString& text);
 
+// A file:// URL of the path with every byte outside the unreserved set
+// percent-encoded, so names that are not UTF-8 keep their bytes.
+QString fileUrl(const QByteArray& path);
+
 // The exact bytes of the local path a file:// URL names; empty for any
 // other URL, one that names another host, or a path holding a NUL byte.
 QByteArray localPathOfUrl(const QUrl& url);

@@ -1,15 +1,21 @@
 #include "platform/recentfiles.h"
 
+#include "platform/nativename.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
 #include <QMimeDatabase>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QUrl>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <cerrno>
+#include <fcntl.h>
 #include <mutex>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace recentfiles {
 namespace {
@@ -48,29 +54,80 @@ void writeBookmark(QXmlStreamWriter& out, const QString& href, const QString& mi
     out.writeEndElement(); // bookmark
 }
 
-// What an earlier entry of ours for the same file said: when it was added,
-// and how often this program used it.
-struct Earlier {
-    QString added;
-    int count = 0;
-};
-
-// Reads past the bookmark whose start the reader is at, noting our count.
-Earlier skipBookmark(QXmlStreamReader& in)
+void writeApplication(QXmlStreamWriter& out, const QString& now, int count)
 {
-    Earlier earlier{in.attributes().value(QStringLiteral("added")).toString(), 0};
+    out.writeEmptyElement(kBookmarkNs, QStringLiteral("application"));
+    out.writeAttribute(QStringLiteral("name"), kApplication);
+    out.writeAttribute(QStringLiteral("exec"), QStringLiteral("'duvavazoruzevaz %u'"));
+    out.writeAttribute(QStringLiteral("modified"), now);
+    out.writeAttribute(QStringLiteral("count"), QString::number(count));
+}
+
+bool names(const QXmlStreamReader& in, const QString& namespaceUri, const char* name)
+{
+    return in.namespaceUri() == namespaceUri && in.name() == QLatin1String(name);
+}
+
+// Whether the bookmark the reader is at names the file: other programs
+// escape other characters, so the bytes are compared.
+bool namesFile(const QXmlStreamReader& in, const QByteArray& path)
+{
+    const QByteArray href = in.attributes().value(QStringLiteral("href")).toLatin1();
+    return href.startsWith("file://") && QByteArray::fromPercentEncoding(href.mid(7)) == path;
+}
+
+// Copies the bookmark the reader is at, used again now: its times moved on,
+// this program's use counted (added where the bookmark has none), every
+// other program's entry kept.
+void copyUsedAgain(QXmlStreamReader& in, QXmlStreamWriter& out, const QString& now)
+{
+    out.writeStartElement(QStringLiteral("bookmark"));
+    for (const QXmlStreamNamespaceDeclaration& declaration : in.namespaceDeclarations())
+        out.writeNamespace(declaration.namespaceUri().toString(), declaration.prefix().toString());
+    for (const QXmlStreamAttribute& attribute : in.attributes()) {
+        const bool time = attribute.name() == QLatin1String("modified") || attribute.name() == QLatin1String("visited");
+        time ? out.writeAttribute(attribute.qualifiedName().toString(), now) : out.writeAttribute(attribute);
+    }
+    bool counted = false;
     for (int depth = 1; depth > 0 && !in.atEnd();) {
         in.readNext();
-        if (in.isStartElement()) {
-            ++depth;
-            if (in.name() == QLatin1String("application") &&
-                in.attributes().value(QStringLiteral("name")) == kApplication)
-                earlier.count = in.attributes().value(QStringLiteral("count")).toInt();
-        } else if (in.isEndElement()) {
-            --depth;
+        if (in.isStartElement() && names(in, kBookmarkNs, "application") &&
+            in.attributes().value(QStringLiteral("name")) == kApplication) {
+            writeApplication(out, now, in.attributes().value(QStringLiteral("count")).toInt() + 1);
+            in.skipCurrentElement();
+            counted = true;
+            continue;
         }
+        if (in.isEndElement() && names(in, kBookmarkNs, "applications") && !counted) {
+            writeApplication(out, now, 1);
+            counted = true;
+        }
+        depth += in.isStartElement() ? 1 : in.isEndElement() ? -1 : 0;
+        if (!in.hasError() && !in.isWhitespace())
+            out.writeCurrentToken(in);
     }
-    return earlier;
+}
+
+// The list's bytes; empty when there is no list yet; nothing when it must
+// be left alone: not a regular file (a pipe would hold the read for ever),
+// larger than any list, or a link to nothing (never created through it).
+std::optional<QByteArray> readList(const QString& path)
+{
+    constexpr qint64 kMaxListBytes = 64 * 1024 * 1024;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    if (::lstat(native.constData(), &st) != 0)
+        return errno == ENOENT ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return std::nullopt;
+    QFile file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxListBytes ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    return file.read(kMaxListBytes);
 }
 
 } // namespace
@@ -85,14 +142,15 @@ bool add(const QByteArray& path, bool isFolder, const QDateTime& when)
     // One read-and-replace at a time within the program.
     static std::mutex oneAtATime;
     const std::lock_guard<std::mutex> hold(oneAtATime);
-    const QString href = QString::fromLatin1(QUrl::fromLocalFile(QFile::decodeName(path)).toEncoded());
+    const QString href = nativename::fileUrl(path);
     const QString mimeType = isFolder ? QStringLiteral("inode/directory")
                                       : QMimeDatabase().mimeTypeForFile(QFile::decodeName(path),
                                                                          QMimeDatabase::MatchExtension).name();
     const QString now = stamp(when);
 
-    QFile existing(listPath());
-    const QByteArray old = existing.open(QIODevice::ReadOnly) ? existing.readAll() : QByteArray();
+    const std::optional<QByteArray> old = readList(listPath());
+    if (!old)
+        return false;
     QDir().mkpath(QFileInfo(listPath()).path());
     QSaveFile file(listPath());
     if (!file.open(QIODevice::WriteOnly))
@@ -105,29 +163,36 @@ bool add(const QByteArray& path, bool isFolder, const QDateTime& when)
     out.writeStartElement(QStringLiteral("xbel"));
     out.writeAttribute(QStringLiteral("version"), QStringLiteral("1.0"));
 
-    // Every other entry is copied as it stands; ours goes last, as the newest.
-    Earlier earlier{now, 0};
-    QXmlStreamReader in(old);
-    while (!in.atEnd() && in.readNext() != QXmlStreamReader::StartElement) {
-    }
-    if (in.name() == QLatin1String("xbel")) {
-        while (!in.atEnd()) {
+    // Everything inside the list's root is copied as it stands, the file's
+    // own bookmark used again; a new one goes last, as the newest. A list
+    // that is not one, or cannot be read, is left as it is.
+    bool found = false;
+    if (!old->isEmpty()) {
+        QXmlStreamReader in(*old);
+        while (!in.atEnd() && in.readNext() != QXmlStreamReader::StartElement) {
+        }
+        if (!names(in, QString(), "xbel")) {
+            file.cancelWriting();
+            return false;
+        }
+        for (int depth = 1; depth > 0 && !in.atEnd();) {
             in.readNext();
-            if (in.isStartElement() && in.name() == QLatin1String("bookmark") &&
-                in.attributes().value(QStringLiteral("href")) == href) {
-                earlier = skipBookmark(in);
-            } else if (in.isEndElement() && in.name() == QLatin1String("xbel")) {
-                break;
-            } else if (!in.hasError() && !in.isWhitespace() && !in.isStartDocument() && !in.isEndDocument()) {
-                out.writeCurrentToken(in);
+            if (depth == 1 && in.isStartElement() && names(in, QString(), "bookmark") && namesFile(in, path)) {
+                copyUsedAgain(in, out, now);
+                found = true;
+                continue;
             }
+            depth += in.isStartElement() ? 1 : in.isEndElement() ? -1 : 0;
+            if (depth > 0 && !in.hasError() && !in.isWhitespace())
+                out.writeCurrentToken(in);
+        }
+        if (in.hasError()) {
+            file.cancelWriting();
+            return false;
         }
     }
-    if (!old.isEmpty() && in.hasError()) {
-        file.cancelWriting(); // a list we cannot read is left as it is
-        return false;
-    }
-    writeBookmark(out, href, mimeType, earlier.added.isEmpty() ? now : earlier.added, now, earlier.count + 1);
+    if (!found)
+        writeBookmark(out, href, mimeType, now, now, 1);
     out.writeEndElement(); // xbel
     out.writeEndDocument();
     return !out.hasError() && file.commit();

@@ -192,6 +192,63 @@ private slots:
         QCOMPARE(list.readAll(), QByteArray("<xbel><bookmark href="));
     }
 
+    // What other programs put in the list stays, whatever it holds; what is
+    // not a list is never written, through a link neither.
+    void recentFilesKeepWhatTheyDoNotUnderstand()
+    {
+        testsupport::TempTree home;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.root()));
+        const auto write = [](const QString& path, const QByteArray& bytes) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        const auto read = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QString listPath = recentfiles::listPath();
+        const QByteArray ns = "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"";
+        write(listPath, "<xbel version=\"1.0\" " + ns + "><bookmark href=\"file:///media/%8b%c8.mpg\">"
+                        "<info><metadata><q:xbel xmlns:q=\"urn:q\"/><bookmark:applications><bookmark:application "
+                        "name=\"gedit\" count=\"3\"/></bookmark:applications></metadata></info></bookmark>"
+                        "<bookmark href=\"file:///later.txt\"/><!-- kept --></xbel>");
+        QVERIFY(recentfiles::add("/media/\x8b\xc8.mpg", false)); // the same file, not UTF-8
+        QVERIFY(recentfiles::add("/media/\xff.mpg", false));
+        const QByteArray written = read(listPath);
+        QXmlStreamReader check(written);
+        QStringList topLevel; // the root's children
+        for (int depth = 0; !check.atEnd();) {
+            check.readNext();
+            if (check.isStartElement() && ++depth == 2)
+                topLevel << check.attributes().value(QStringLiteral("href")).toString();
+            else if (check.isEndElement())
+                --depth;
+        }
+        QVERIFY2(!check.hasError(), qPrintable(check.errorString()));
+        QCOMPARE(topLevel, (QStringList{"file:///media/%8b%c8.mpg", "file:///later.txt", "file:///media/%FF.mpg"}));
+        QVERIFY(written.contains("urn:q") && written.contains("<!-- kept -->"));
+        QVERIFY(written.contains("name=\"gedit\" count=\"3\""));
+        QVERIFY(written.contains("name=\"duvaVazorUzevaz\""));
+
+        // Not a list (another root), or a link to another file or to
+        // nothing: left alone, nothing created.
+        const QString other = home.path("other.xml");
+        write(other, "<config><xbel/></config>");
+        QVERIFY(QFile::remove(listPath));
+        QVERIFY(QFile::link(other, listPath));
+        QVERIFY(!recentfiles::add("/media/a.mpg", false));
+        QCOMPARE(read(other), QByteArray("<config><xbel/></config>"));
+        QVERIFY(QFile::remove(listPath));
+        QVERIFY(QFile::link(home.path("nothing.xbel"), listPath));
+        QVERIFY(!recentfiles::add("/media/a.mpg", false));
+        QVERIFY(!QFile::exists(home.path("nothing.xbel")));
+        // A pipe is never read (the read would wait for a writer).
+        QVERIFY(QFile::remove(listPath));
+        QVERIFY(::mkfifo(QFile::encodeName(listPath).constData(), 0600) == 0);
+        QVERIFY(!recentfiles::add("/media/a.mpg", false));
+    }
+
     void onlyRegularFilesOpen()
     {
         testsupport::TempTree tree;
