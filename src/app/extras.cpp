@@ -6,6 +6,7 @@
 #include "playback/mediaplayer.h"
 #include "playback/videowindow.h"
 #include "playback/transport.h"
+#include "settings/resumeplaces.h"
 #include "viewer/picturewindow.h"
 
 #include <QActionGroup>
@@ -13,33 +14,19 @@
 
 using namespace settingskeys;
 
-// Each place as its three fields percent-encoded (so any bytes of a name
-// survive) between "|", the places separated by spaces.
+namespace {
+
 std::vector<ResumePlace> readResumePlaces(SettingsStore& settings)
 {
-    std::vector<ResumePlace> places;
-    const QByteArray text = settings.getSetting(kApp, kExtras, kResumePlaces, {}).toLatin1();
-    for (const QByteArray& entry : text.split(' ')) {
-        const QList<QByteArray> fields = entry.split('|');
-        if (fields.size() == 3)
-            places.push_back({QByteArray::fromPercentEncoding(fields[0]), QByteArray::fromPercentEncoding(fields[1]),
-                              fields[2].toDouble()});
-    }
-    return places;
+    return resumeplaces::parse(settings.getSetting(kApp, kExtras, kResumePlaces, {}).toLatin1());
 }
 
 void writeResumePlaces(SettingsStore& settings, const std::vector<ResumePlace>& places)
 {
-    QByteArray text;
-    for (const ResumePlace& place : places) {
-        const QByteArray entry = place.folder.toPercentEncoding() + '|' + place.file.toPercentEncoding() + '|' +
-                                 QByteArray::number(place.position, 'f', 1);
-        if (!text.isEmpty() && text.size() + 1 + entry.size() > kResumePlacesMaxBytes)
-            break; // the older places are forgotten
-        text += (text.isEmpty() ? "" : " ") + entry;
-    }
-    settings.saveSetting(kApp, kExtras, kResumePlaces, QString::fromLatin1(text));
+    settings.saveSetting(kApp, kExtras, kResumePlaces, QString::fromLatin1(resumeplaces::format(places)));
 }
+
+} // namespace
 
 Extras::Extras(Application& app, QMenu& menu) : QObject(&app), app_(app)
 {

@@ -9,14 +9,6 @@
 class Application;
 class SettingsStore;
 
-// Where a searched folder was left: the file playing and its position.
-struct ResumePlace {
-    QByteArray folder;
-    QByteArray file;
-    double position = 0;
-};
-std::vector<ResumePlace> readResumePlaces(SettingsStore& settings);
-void writeResumePlaces(SettingsStore& settings, const std::vector<ResumePlace>& places);
 class QAction;
 class QActionGroup;
 class QMenu;

@@ -124,7 +124,8 @@ std::vector<MountEntry> parse(const QByteArray& mountsText)
         if (fields.size() < 3)
             continue;
         MountEntry entry{unescape(fields[1]), unescape(fields[0]), QString::fromLatin1(fields[2]), {}};
-        byPath[entry.mountPath] = entry;
+        if (entry.mountPath.startsWith(u'/')) // a damaged line names no place
+            byPath[entry.mountPath] = entry;
     }
     std::vector<MountEntry> entries;
     for (auto& [path, entry] : byPath) {

@@ -103,9 +103,6 @@ inline const QString kResume = QStringLiteral("Resume");
 // Where each searched folder was left, the latest first, in one value.
 inline const QString kResumePlaces = QStringLiteral("ResumePlaces");
 inline constexpr int kResumeFolders = 50;
-// What the places may take in the file, newest first: long names in
-// every one of the 50 would pass the size the file is trusted at.
-inline constexpr int kResumePlacesMaxBytes = 256 * 1024;
 // The keys a folder walk holds.
 inline const QStringList kFolderKeys = {kOption + u'/' + kDrive, kOption + u'/' + kDir};
 } // namespace settingskeys
