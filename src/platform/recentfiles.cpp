@@ -127,7 +127,7 @@ std::optional<QByteArray> readList(const QString& path)
         ::close(fd);
         return std::nullopt;
     }
-    return file.read(kMaxListBytes);
+    return file.read(qint64(st.st_size)); // what fstat counted: read(max) would reserve max
 }
 
 } // namespace
