@@ -94,7 +94,8 @@ namespace {
 
 // Whether folding (NFKC) leaves the name as it is, judged by its
 // characters alone: ASCII, kana and the common ideographs, the bulk of
-// names. Others are folded.
+// names, but for the four CJK marks NFKC changes (〶 to 〒, 〸〹〺 to
+// 十卄卅). Others are folded.
 bool foldsToItself(const QByteArray& name)
 {
     for (qsizetype i = 0; i < name.size();) {
@@ -107,8 +108,9 @@ bool foldsToItself(const QByteArray& name)
         if ((lead & 0xF0) != 0xE0 || i + 2 >= name.size())
             return false; // not a three-byte character: whatever it is, folded
         const char32_t c = ((lead & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
-        const bool stable = (c >= 0x3001 && c <= 0x3098) || c == 0x309D || c == 0x309E || (c >= 0x30A0 && c <= 0x30FE) ||
-                            (c >= 0x4E00 && c <= 0x9FFF);
+        const bool folded = c == 0x3036 || (c >= 0x3038 && c <= 0x303A);
+        const bool stable = ((c >= 0x3001 && c <= 0x3098) && !folded) || c == 0x309D || c == 0x309E ||
+                            (c >= 0x30A0 && c <= 0x30FE) || (c >= 0x4E00 && c <= 0x9FFF);
         if (!stable)
             return false;
         i += 3;

@@ -193,6 +193,12 @@ private slots:
         japanese.addAll({"第10話.mp3", "第３話.mp3", "第2話.mp3", "第１話.mp3", "ｱﾆﾒ2.mp3", "アニメ1.mp3", "アニメ3.mp3"});
         QCOMPARE(walk(*program.app, japanese.nativeRoot()),
                  QStringList({"アニメ1.mp3", "ｱﾆﾒ2.mp3", "アニメ3.mp3", "第１話.mp3", "第2話.mp3", "第３話.mp3", "第10話.mp3"}));
+        // The CJK marks that fold to other characters (〶 to 〒, 〸 to 十)
+        // sort as those, among names that otherwise need no folding.
+        TempTree marks;
+        marks.addAll({"〒1.mp3", "〶2.mp3", "〒3.mp3", "十1.mp3", "〸2.mp3", "十3.mp3"});
+        QCOMPARE(walk(*program.app, marks.nativeRoot()),
+                 QStringList({"〒1.mp3", "〶2.mp3", "〒3.mp3", "十1.mp3", "〸2.mp3", "十3.mp3"}));
     }
 
     void cancelBeforeTheWalkListsNothing()
