@@ -16,6 +16,7 @@ namespace {
 
 struct LookUp {
     std::optional<bool> answer; // set once, under the registry's lock
+    bool late = false;          // a caller stopped waiting for it
 };
 
 using Clock = std::chrono::steady_clock;
@@ -26,7 +27,8 @@ struct Registry {
     std::condition_variable answered;
     // The look-ups still waiting for the file system, by path.
     std::map<QByteArray, std::shared_ptr<LookUp>> inFlight;
-    // The latest answers, with when they came.
+    // The answers that came after a caller had stopped waiting, with when
+    // they came.
     std::map<QByteArray, std::pair<bool, Clock::time_point>> recent;
 };
 
@@ -57,7 +59,8 @@ std::shared_ptr<LookUp> start(const QByteArray& path)
         const std::lock_guard<std::mutex> hold(shared.lock);
         lookUp->answer = folder;
         shared.inFlight.erase(path);
-        shared.recent[path] = {folder, Clock::now()};
+        if (lookUp->late)
+            shared.recent[path] = {folder, Clock::now()};
         shared.answered.notify_all();
     }).detach();
     return known;
@@ -82,8 +85,10 @@ std::vector<std::optional<bool>> areFolders(const std::vector<QByteArray>& paths
     };
     shared.answered.wait_until(hold, deadline, allAnswered);
     std::vector<std::optional<bool>> answers;
-    for (const auto& lookUp : lookUps)
+    for (const auto& lookUp : lookUps) {
+        lookUp->late = lookUp->late || !lookUp->answer;
         answers.push_back(lookUp->answer);
+    }
     return answers;
 }
 

@@ -12,8 +12,8 @@ class QObject;
 // network server has stopped): each path is looked up on a thread of its
 // own, and the caller waits no longer than its patience. A path whose
 // look-up still hangs is not looked up again until that one answers, and
-// an answer stands for a second (a busy machine may answer after the
-// patience, and asking again would only wait again).
+// an answer that came after the patience stands for a second (a busy
+// machine answers late, and asking again would only wait again).
 namespace folderprobe {
 
 using std::chrono::milliseconds;

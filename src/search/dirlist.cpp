@@ -1,5 +1,7 @@
 #include "search/dirlist.h"
 
+#include "platform/folderprobe.h"
+#include "platform/mounttable.h"
 #include "platform/nativename.h"
 #include "search/folderlisting.h"
 
@@ -7,7 +9,7 @@
 #include <QDir>
 #include <QPainter>
 #include <QPointer>
-#include <QThreadPool>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -102,8 +104,11 @@ bool DirList::setNativePath(const QByteArray& path)
 {
     if (path.isEmpty())
         return false;
+    // Asked from a thread: a folder on a mount that does not answer is
+    // refused after the patience instead of holding the window.
     const QByteArray target = normalized(path);
-    if (!folderlisting::isFolder(target) || ::access(target.constData(), R_OK | X_OK) != 0)
+    if (!folderprobe::isFolder(target, mounttable::kPatience).value_or(false) ||
+        ::access(target.constData(), R_OK | X_OK) != 0)
         return false;
     moveTo(target);
     return true;
@@ -142,18 +147,17 @@ void DirList::refreshNow()
 void DirList::rebuild()
 {
     showChain();
-    if (!folderlisting::isLarge(path_))
-        return showSubfolders(folderlisting::subfolders(path_));
-    // Read on a worker thread: shown when read, if still the folder shown.
+    // Shown when read, if still the folder shown. A thread of its own, not
+    // the pool's: one stuck on a dead mount leaves the next reads free.
     const QByteArray folder = path_;
     const quint64 generation = ++rebuilds_;
-    QThreadPool::globalInstance()->start([folder, generation, list = QPointer<DirList>(this)] {
+    std::thread([folder, generation, list = QPointer<DirList>(this)] {
         std::vector<QByteArray> names = folderlisting::subfolders(folder);
         QMetaObject::invokeMethod(QCoreApplication::instance(), [=, names = std::move(names)] {
             if (list && list->rebuilds_ == generation && list->path_ == folder)
                 list->showSubfolders(names);
         }, Qt::QueuedConnection);
-    });
+    }).detach();
 }
 
 void DirList::showChain()

@@ -31,8 +31,8 @@ public:
     // showed on it in this run, else its root.
     bool moveToDrive(const QString& mountPath);
 
-    // Rebuilds the shown folders now instead of at the next refresh (a
-    // large folder's subfolders follow once read).
+    // Rebuilds the shown folders now instead of at the next refresh (the
+    // subfolders follow once read).
     void refreshNow();
 
 signals:
@@ -44,7 +44,8 @@ protected:
 private:
     void moveTo(const QByteArray& normalizedPath);
     // The folders shown: the chain down to the current folder at once, its
-    // subfolders when read (a large folder's on a worker thread).
+    // subfolders when read on a thread of their own (a large folder, or a
+    // mount that does not answer, never holds the window).
     void rebuild();
     void showChain();
     void showSubfolders(const std::vector<QByteArray>& names);

@@ -199,12 +199,6 @@ std::vector<QByteArray> subfolders(const QByteArray& folderPath)
     return names;
 }
 
-bool isLarge(const QByteArray& folderPath)
-{
-    struct stat st;
-    return ::stat(folderPath.constData(), &st) == 0 && st.st_size >= kLargeFolderBytes;
-}
-
 bool isFolder(const QByteArray& path)
 {
     struct stat st;

@@ -21,7 +21,6 @@ QByteArray joinPath(const QByteArray& folder, const QByteArray& name);
 // A folder whose listing is this large (some thousands of entries) takes
 // long enough to read that it is best read away from the window's thread.
 inline constexpr qint64 kLargeFolderBytes = 256 * 1024;
-bool isLarge(const QByteArray& folderPath);
 
 // False when the folder cannot be listed; entries is then empty.
 bool list(const QByteArray& folderPath, std::vector<Entry>& entries);
