@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <cstdio>
+#include <mutex>
 #include <unistd.h>
 #include <utility>
 
@@ -18,6 +19,7 @@ struct HeldMessage {
 };
 
 QtMessageHandler previousHandler = nullptr;
+std::mutex heldLock; // Qt's threads may speak while it connects
 QList<HeldMessage> heldMessages;
 
 QByteArray describe(const char* variable)
@@ -38,6 +40,7 @@ QString firstReason(const QString& fatal)
 
 void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
+    const std::lock_guard<std::mutex> hold(heldLock);
     if (type != QtFatalMsg) {
         heldMessages.append({type, QByteArray(context.category), text});
         return;
@@ -68,7 +71,12 @@ ConnectGuard::ConnectGuard()
 ConnectGuard::~ConnectGuard()
 {
     qInstallMessageHandler(previousHandler);
-    for (const HeldMessage& held : std::exchange(heldMessages, {})) {
+    QList<HeldMessage> said;
+    {
+        const std::lock_guard<std::mutex> hold(heldLock);
+        said = std::exchange(heldMessages, {});
+    }
+    for (const HeldMessage& held : said) {
         const QMessageLogContext context(nullptr, 0, nullptr, held.category.constData());
         qt_message_output(held.type, context, held.text);
     }
