@@ -29,12 +29,21 @@ QString stamp(const QDateTime& when)
     return when.toUTC().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss.zzz000Z"));
 }
 
-void writeBookmark(QXmlStreamWriter& out, const QString& href, const QString& mimeType, const QString& added,
-                   const QString& now, int count)
+void writeApplication(QXmlStreamWriter& out, const QString& now, int count)
+{
+    out.writeEmptyElement(kBookmarkNs, QStringLiteral("application"));
+    out.writeAttribute(QStringLiteral("name"), kApplication);
+    out.writeAttribute(QStringLiteral("exec"), QStringLiteral("'duvavazoruzevaz %u'"));
+    out.writeAttribute(QStringLiteral("modified"), now);
+    out.writeAttribute(QStringLiteral("count"), QString::number(count));
+}
+
+// A new bookmark, used now for the first time.
+void writeBookmark(QXmlStreamWriter& out, const QString& href, const QString& mimeType, const QString& now)
 {
     out.writeStartElement(QStringLiteral("bookmark"));
     out.writeAttribute(QStringLiteral("href"), href);
-    out.writeAttribute(QStringLiteral("added"), added);
+    out.writeAttribute(QStringLiteral("added"), now);
     out.writeAttribute(QStringLiteral("modified"), now);
     out.writeAttribute(QStringLiteral("visited"), now);
     out.writeStartElement(QStringLiteral("info"));
@@ -43,24 +52,11 @@ void writeBookmark(QXmlStreamWriter& out, const QString& href, const QString& mi
     out.writeEmptyElement(kMimeNs, QStringLiteral("mime-type"));
     out.writeAttribute(QStringLiteral("type"), mimeType);
     out.writeStartElement(kBookmarkNs, QStringLiteral("applications"));
-    out.writeEmptyElement(kBookmarkNs, QStringLiteral("application"));
-    out.writeAttribute(QStringLiteral("name"), kApplication);
-    out.writeAttribute(QStringLiteral("exec"), QStringLiteral("'duvavazoruzevaz %u'"));
-    out.writeAttribute(QStringLiteral("modified"), now);
-    out.writeAttribute(QStringLiteral("count"), QString::number(count));
+    writeApplication(out, now, 1);
     out.writeEndElement(); // applications
     out.writeEndElement(); // metadata
     out.writeEndElement(); // info
     out.writeEndElement(); // bookmark
-}
-
-void writeApplication(QXmlStreamWriter& out, const QString& now, int count)
-{
-    out.writeEmptyElement(kBookmarkNs, QStringLiteral("application"));
-    out.writeAttribute(QStringLiteral("name"), kApplication);
-    out.writeAttribute(QStringLiteral("exec"), QStringLiteral("'duvavazoruzevaz %u'"));
-    out.writeAttribute(QStringLiteral("modified"), now);
-    out.writeAttribute(QStringLiteral("count"), QString::number(count));
 }
 
 bool names(const QXmlStreamReader& in, const QString& namespaceUri, const char* name)
@@ -192,7 +188,7 @@ bool add(const QByteArray& path, bool isFolder, const QDateTime& when)
         }
     }
     if (!found)
-        writeBookmark(out, href, mimeType, now, now, 1);
+        writeBookmark(out, href, mimeType, now);
     out.writeEndElement(); // xbel
     out.writeEndDocument();
     return !out.hasError() && file.commit();
