@@ -5,16 +5,18 @@
 #include <QImage>
 #include <QObject>
 #include <QSize>
-#include <QThreadPool>
-#include <atomic>
+#include <chrono>
 #include <functional>
-#include <future>
 #include <list>
+#include <memory>
 #include <optional>
 
 // Pictures decoded at their shown size, the current one and those read
-// ahead in the background. The caller says which to keep; an entry whose
-// file changed on disk since it was read is read again.
+// ahead. Every look at the disk happens on a reader thread of its own, so
+// a file on a mount that never answers holds a reader, never the window:
+// the window waits for a picture no longer than it chooses. The caller
+// says which pictures to keep; one whose file changed on disk since it
+// was read is read again.
 class PictureCache {
 public:
     struct Picture {
@@ -31,45 +33,47 @@ public:
     // those read at the old size are read again when asked for.
     void retarget(TargetSize targetSize);
 
-    // The picture, from the cache or read now; nothing when the file is
-    // not a readable picture.
-    std::optional<Picture> obtain(const QByteArray& path);
-    // Starts reading the picture in the background; done, if given, is
-    // called on the UI thread once it is read, unless the cache is gone.
-    void readAhead(const QByteArray& path, std::function<void()> done = {});
-    // Whether the picture is read and waiting in the cache.
-    bool isReady(const QByteArray& path);
-    // Forgets every other picture; reads of them not yet begun are
+    // Asks for the picture and waits for it at most patience: the picture,
+    // or nothing when the file is not a readable picture or the read is
+    // later. Then whenLate is called on this thread once it is read, unless
+    // the cache is gone by then.
+    std::optional<Picture> ask(const QByteArray& path, std::chrono::milliseconds patience, std::function<void()> whenLate);
+    // Starts reading the picture in the background.
+    void readAhead(const QByteArray& path);
+    // Whether the picture was read, at the current size, and is kept.
+    bool isReady(const QByteArray& path) const;
+    // Whether a late picture's call is still to come.
+    bool hasLateCalls() const { return lateCalls_ > 0; }
+    // Forgets every other picture; reads of them not yet decoding are
     // cancelled.
     void keepOnly(const QList<QByteArray>& paths);
-    // How many reads were begun so far.
-    int reads() const { return reads_; }
+    // How many decodes were begun so far.
+    int reads() const;
 
-private:
     struct Stamp {
         qint64 modified = 0;
         qint64 size = -1;
         bool operator==(const Stamp&) const = default;
     };
+    struct Read;
+    struct Readers;
+
+private:
     struct Entry {
         QByteArray path;
-        Stamp stamp;
         int target; // the target size's generation
-        std::shared_future<std::optional<Picture>> picture;
-        std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
+        std::shared_ptr<Read> read;
     };
 
-    static std::optional<Stamp> stampOf(const QByteArray& path);
-    static std::optional<Picture> read(const QByteArray& path, const TargetSize& targetSize);
-    Entry* find(const QByteArray& path, const Stamp& stamp);
-    void remember(Entry entry);
+    Entry* find(const QByteArray& path);
+    const Entry* find(const QByteArray& path) const;
+    std::shared_ptr<Read> start(const QByteArray& path);
 
     TargetSize targetSize_;
     int target_ = 0;
-    int reads_ = 0;
+    int lateCalls_ = 0;
     std::list<Entry> entries_; // most recently used first
-    // Calls to done() wait here; they go with it.
-    QObject doneCalls_;
-    // Reads, and their waiters; it ends them before the cache goes.
-    QThreadPool readers_;
+    // Late calls are queued to it; they go with it.
+    QObject lateCallsTo_;
+    std::shared_ptr<Readers> readers_;
 };

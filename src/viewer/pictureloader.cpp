@@ -101,16 +101,6 @@ std::optional<QSize> naturalSize(const QByteArray& path)
     return turnsSideways(reader) ? stored.transposed() : stored;
 }
 
-bool decodesQuickly(const QByteArray& path)
-{
-    constexpr qint64 kQuickBytes = 16 * 1024 * 1024;
-    const std::unique_ptr<QFile> file = openFile(path);
-    if (!file)
-        return true; // refused at once
-    QImageReader reader(file.get());
-    return decodesScaled(reader) || pixels(reader.size()) * decodedBytesPerPixel(reader) <= kQuickBytes;
-}
-
 QImage decode(const QByteArray& path, QSize target)
 {
     const std::unique_ptr<QFile> file = openFile(path);

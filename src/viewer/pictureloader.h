@@ -19,10 +19,6 @@ inline constexpr qint64 kMaxDecodedBytes = qint64(1024) * 1024 * 1024;
 // picture (missing, not a regular file, another format, too large).
 std::optional<QSize> naturalSize(const QByteArray& path);
 
-// Whether the picture decodes in a moment: straight at its shown size
-// (JPEG), or small. Others are decoded in the background.
-bool decodesQuickly(const QByteArray& path);
-
 // Decodes the first frame, upright, scaled to fit within target.
 QImage decode(const QByteArray& path, QSize target);
 

@@ -4,7 +4,6 @@
 #include "list/listview.h"
 #include "viewer/picturecache.h"
 #include "viewer/picturefit.h"
-#include "viewer/pictureloader.h"
 #include "viewer/pictureimage.h"
 #include "viewer/picturewindow.h"
 
@@ -28,6 +27,9 @@ QSize fullScreenPixelSize(QSize natural, QSize screen, double devicePixelRatio)
 }
 
 namespace {
+
+// A picture read within a frame is shown at once, a later one once read.
+constexpr std::chrono::milliseconds kShowPatience{16};
 
 // The rows before and after the row, wrapping round; none in a list of one.
 QList<QByteArray> neighbourPaths(ListView& list, int row)
@@ -55,19 +57,14 @@ void ShowSelectedPicture(PictureContext& context)
     const QByteArray path = list.fullPath(row);
     const QList<QByteArray> neighbours = neighbourPaths(list, row);
     context.cache.keepOnly(QList<QByteArray>{path} + neighbours);
-    // Hidden only when it is not shown again at once: hiding and showing
-    // the widget costs round trips to the display for nothing.
-    if (!context.cache.isReady(path) && !pictureloader::decodesQuickly(path)) {
-        image.setVisible(false);
-        context.cache.readAhead(path, [&list, row, path, again = context.showSelectedAgain] {
+    const std::optional<PictureCache::Picture> picture =
+        context.cache.ask(path, kShowPatience, [&list, row, path, again = context.showSelectedAgain] {
             if (list.selectedIndex() == row && list.fullPath(row) == path)
                 again();
         });
-        return;
-    }
-    const auto picture = context.cache.obtain(path);
     if (!picture) {
-        image.setVisible(false); // stops silently
+        // Stops silently; a late picture is shown when it is read.
+        image.setVisible(false);
         list.setFocus();
         return;
     }

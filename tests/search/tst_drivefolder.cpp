@@ -1,5 +1,8 @@
 #include "app/application.h"
 #include "app/mainwindow.h"
+#include "list/listview.h"
+#include "viewer/pictureimage.h"
+#include "viewer/picturewindow.h"
 #include "settings/settingsstore.h"
 #include "search/dirlist.h"
 #include "search/folderwalk.h"
@@ -9,6 +12,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QElapsedTimer>
 #include <QTest>
@@ -98,6 +102,28 @@ private slots:
             program.app->settings().flush();
             QCOMPARE(SettingsStore(program.config.path()).getSetting(QStringLiteral("ZOLT"), QStringLiteral("Option"), QStringLiteral("Dir")),
                      mountPoint);
+        }
+
+        // A picture on it is waited for no longer than a frame; the next
+        // row's shows, and closing does not wait for it either.
+        {
+            QElapsedTimer clock;
+            {
+                testsupport::TestProgram program;
+                program.app->mainWindow().pictureModeOption->setChecked(true);
+                QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("shown.jpg")));
+                testsupport::fillRows(*program.app, {"hung/a.jpg", "shown.jpg"}, tree.nativeRoot() + '/');
+                clock.start();
+                program.app->ShowSelectedPicture();
+                QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
+                program.app->mainWindow().fileList->select(2);
+                program.app->ShowSelectedPicture();
+                PictureWindow& window = program.app->pictureWindow();
+                QVERIFY(testsupport::waitFor([&] { return window.image().isVisibleTo(&window); }));
+                QCOMPARE(window.windowTitle(), QStringLiteral("shown.jpg"));
+                clock.start();
+            }
+            QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
         }
 
         // A walk that reaches it, its listing read ahead, ends at a cancel.
