@@ -1,3 +1,4 @@
+#include "app/extras.h"
 #include "app/mainwindow.h"
 #include "app/remotecommands.h"
 #include "app/picturebutton.h"
@@ -14,6 +15,7 @@
 #include "support/testsupport.h"
 
 #include <QSignalSpy>
+#include "viewer/pictureimage.h"
 #include "viewer/picturewindow.h"
 
 #include <QElapsedTimer>
@@ -217,6 +219,10 @@ private slots:
         QVERIFY(waitFor([&] { return program.app->pictureWindow().windowTitle() == QStringLiteral("c.jpg"); }, 8000));
         QVERIFY2(clock.elapsed() < 4500, qPrintable(QString::number(clock.elapsed()))); // one interval, not two
         QCOMPARE(form.fileList->selectedIndex(), 3);
+        // A click in the picture window ends it.
+        QVERIFY(program.app->extras().slideShowRunning());
+        QTest::mouseClick(&program.app->pictureWindow().image(), Qt::LeftButton);
+        QVERIFY(!program.app->extras().slideShowRunning());
     }
 
     void aStillPictureSearchAfterAClipFeedsNoRowsToThePlayer()

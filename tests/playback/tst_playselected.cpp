@@ -39,6 +39,25 @@ private slots:
         QCOMPARE(order.previous(played.back()), played[played.size() - 2]);
         QCOMPARE(order.previous(played[played.size() - 2]), played[played.size() - 3]);
         QCOMPARE(order.next(played[played.size() - 3], rows), played[played.size() - 2]);
+        // A row chosen by hand within a round starts a new one: the next
+        // five are the other five rows. Before the first row, nothing.
+        for (unsigned seed = 0; seed < 50; ++seed) {
+            std::mt19937 seeded(seed);
+            ShuffleOrder byHand([&seeded](int n) { return std::uniform_int_distribution<int>(0, n - 1)(seeded); });
+            int row = byHand.next(1, rows);
+            row = byHand.next(row, rows);
+            const int picked = row % rows + 1;
+            std::set<int> after;
+            int last = picked;
+            for (int i = 0; i < rows - 1; ++i)
+                after.insert(last = byHand.next(last, rows));
+            QVERIFY(!after.contains(picked));
+            QCOMPARE(int(after.size()), rows - 1);
+            for (int i = 0; i < rows - 1; ++i)
+                last = byHand.previous(last);
+            QCOMPARE(last, picked);
+            QCOMPARE(byHand.previous(picked), 0);
+        }
         // Another list: a new round from the row playing.
         const int first = order.next(2, 3);
         QVERIFY(first != 2 && first >= 1 && first <= 3);
@@ -132,6 +151,71 @@ private slots:
         QVERIFY(testsupport::waitFor([&] { return said == 2; }));
         QTest::qWait(100);
         QCOMPARE(said, 2);
+    }
+
+    // Passing on tries each other row once, in the command's direction,
+    // and a newer command ends it.
+    void passingOnGoesOnceRoundAndANewerCommandEndsIt()
+    {
+        ListView list;
+        for (int i = 0; i < 5; ++i)
+            list.appendRow(fixtureFolder(), "notes.mpg", 1);
+        int said = 0;
+        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}, {},
+                                   [&said] { ++said; }});
+        list.select(2);
+        QVERIFY(!transport.playSelectedOrPassOn(Transport::Direction::Forward));
+        QVERIFY(testsupport::waitFor([&] { return said == 1; }));
+        QCOMPARE(list.selectedIndex(), 1); // rows 3, 4, 5 and 1 tried, and no more
+        list.select(2);
+        transport.newListComing(); // says so again
+        QVERIFY(!transport.playSelectedOrPassOn(Transport::Direction::Backward));
+        QVERIFY(testsupport::waitFor([&] { return said == 2; }));
+        QCOMPARE(list.selectedIndex(), 3); // rows 1, 5, 4 and 3
+
+        list.clearRows();
+        list.appendRow(fixtureFolder(), "long.mpg", 1);
+        for (int i = 0; i < 300; ++i)
+            list.appendRow(fixtureFolder(), "notes.mpg", 1);
+        list.appendRow(fixtureFolder(), "sound.wave", 1);
+        list.select(2);
+        QVERIFY(!transport.playSelectedOrPassOn(Transport::Direction::Forward));
+        list.select(1);
+        QVERIFY(transport.playSelectedOrPassOn(Transport::Direction::Forward));
+        MediaPlayer& player = transport.videoWindow().player();
+        // Half a second of play: far longer than the old pass-on would take.
+        QVERIFY(testsupport::waitFor([&] { return player.CurrentPosition() > 0.5; }));
+        QCOMPARE(list.selectedIndex(), 1);
+    }
+
+    // A clip that fails late passes on in the direction of the command that
+    // chose it; an end of stream starts the failures in a row again, so a
+    // loop of a good clip and a broken one never rests.
+    void lateFailuresPassOnInTheCommandsDirectionAndEndsCountAgain()
+    {
+        testsupport::TempTree tree;
+        QVERIFY(QFile::copy(testsupport::fixture("long.mpg"), tree.path("a.mpg")));
+        QVERIFY(QFile::copy(testsupport::fixture("broken.avi"), tree.path("b.avi")));
+        QVERIFY(QFile::copy(testsupport::fixture("long.mpg"), tree.path("c.mpg")));
+        ListView list;
+        for (const char* name : {"a.mpg", "b.avi", "c.mpg"})
+            list.appendRow(tree.nativeRoot() + '/', name, 1);
+        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}});
+        MediaPlayer& player = transport.videoWindow().player();
+        player.setOpenWait(0); // every open answers late
+        list.select(2);
+        QVERIFY(transport.playSelectedOrPassOn(Transport::Direction::Backward));
+        QVERIFY(testsupport::waitFor([&] { return player.playingEntry() == list.fullPath(1); }, 3000));
+        QCOMPARE(list.selectedIndex(), 1);
+
+        list.clearRows();
+        for (const char* name : {"tick.wave", "broken.avi"})
+            list.appendRow(fixtureFolder(), name, 1);
+        list.select(1);
+        QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+        QSignalSpy failed(&player, &MediaPlayer::PlaybackFailed);
+        QVERIFY(transport.playSelectedOrPassOn(Transport::Direction::Forward));
+        QVERIFY(testsupport::waitFor([&] { return ended.count() >= 3 && failed.count() >= 3; }, 10000));
     }
 
     void filesStillOpeningWhenTheWaitEndsPlayLater()

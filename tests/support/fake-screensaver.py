@@ -1,5 +1,6 @@
 # A stand-in for the desktop's screen saver on the session bus: answers
 # Inhibit with a new cookie and prints each Inhibit and UnInhibit it gets.
+# The first Inhibit is answered a second late, as a busy session does.
 import dbus
 import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
@@ -13,11 +14,16 @@ name = dbus.service.BusName("org.freedesktop.ScreenSaver", bus)
 class ScreenSaver(dbus.service.Object):
     cookies = 0
 
-    @dbus.service.method("org.freedesktop.ScreenSaver", in_signature="ss", out_signature="u")
-    def Inhibit(self, application, reason):
+    @dbus.service.method("org.freedesktop.ScreenSaver", in_signature="ss", out_signature="u",
+                         async_callbacks=("reply", "error"))
+    def Inhibit(self, application, reason, reply, error):
         ScreenSaver.cookies += 1
-        print("Inhibit", ScreenSaver.cookies, application, flush=True)
-        return ScreenSaver.cookies
+        cookie = ScreenSaver.cookies
+        print("Inhibit", cookie, application, flush=True)
+        if cookie == 1:
+            GLib.timeout_add(1000, lambda: reply(cookie) and False)
+        else:
+            reply(cookie)
 
     @dbus.service.method("org.freedesktop.ScreenSaver", in_signature="u")
     def UnInhibit(self, cookie):
