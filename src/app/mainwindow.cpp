@@ -76,6 +76,10 @@ void MainWindow::createControls()
     paint(folderList, QPalette::Base, kOrange);
     paint(folderList, QPalette::Text, palette().color(QPalette::ButtonText));
     fileList = new ListView(client_);
+    driveList->setAccessibleName(QStringLiteral("ドライブ"));
+    driveList->setAccessibleDescription(QStringLiteral("ドライブ")); // spoken beside its value, its name here
+    folderList->setAccessibleName(QStringLiteral("フォルダ"));
+    fileList->setAccessibleName(QStringLiteral("ファイル一覧"));
 
     volumeLabel = new QLabel(QStringLiteral("Volume"), client_);
     volumeLabel->setObjectName(QStringLiteral("Label1"));
@@ -84,6 +88,7 @@ void MainWindow::createControls()
     paint(volumeLabel, QPalette::Window, palette().color(QPalette::ButtonText));
     volumeSlider = new QSlider(Qt::Horizontal, client_);
     volumeSlider->setObjectName(QStringLiteral("Slider1"));
+    volumeSlider->setAccessibleName(QStringLiteral("音量"));
 
     scanTimer = new QTimer(this);
     scanTimer->setObjectName(QStringLiteral("Timer1"));
@@ -98,21 +103,23 @@ void MainWindow::createButtons()
         Face face;
         const char* name;
         const char* tooltip;
+        const char* spokenName; // what a screen reader says: the picture's word or the tooltip
     } buttons[] = {
-        {&searchButton, Face::Search, "Command1", nullptr},
-        {&cancelButton, Face::Cancel, "Command2", nullptr},
-        {&playButton, Face::Play, "Command3", "再生"},
-        {&stopButton, Face::Stop, "Command4", "停止"},
-        {&nextButton, Face::Next, "Command5", "次のファイル"},
-        {&fastForwardButton, Face::FastForward, "Command6", "早送り"},
-        {&rewindButton, Face::Rewind, "Command7", "巻き戻し"},
-        {&previousButton, Face::Previous, "Command8", "前のファイル"},
+        {&searchButton, Face::Search, "Command1", nullptr, "検索"},
+        {&cancelButton, Face::Cancel, "Command2", nullptr, "キャンセル"},
+        {&playButton, Face::Play, "Command3", "再生", "再生"},
+        {&stopButton, Face::Stop, "Command4", "停止", "停止"},
+        {&nextButton, Face::Next, "Command5", "次のファイル", "次のファイル"},
+        {&fastForwardButton, Face::FastForward, "Command6", "早送り", "早送り"},
+        {&rewindButton, Face::Rewind, "Command7", "巻き戻し", "巻き戻し"},
+        {&previousButton, Face::Previous, "Command8", "前のファイル", "前のファイル"},
     };
     for (const auto& b : buttons) {
         *b.button = new PictureButton(b.face, client_);
         (*b.button)->setObjectName(QLatin1String(b.name));
         if (b.tooltip)
             (*b.button)->setToolTip(QString::fromUtf8(b.tooltip));
+        (*b.button)->setAccessibleName(QString::fromUtf8(b.spokenName));
     }
     // Tab order by the tab indexes; the drive list (index 0) starts.
     QWidget* const order[] = {driveList,    searchButton,   cancelButton, playButton,   stopButton,

@@ -3,16 +3,32 @@
 #include "platform/twips.h"
 #include "platform/withdrawal.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
 
+namespace {
+
+// A screen reader is told these are windows, named by their titles (a
+// plain widget would be a "filler" to it).
+QAccessibleInterface* accessibleWindow(const QString&, QObject* object)
+{
+    auto* window = qobject_cast<ToolWindow*>(object);
+    return window ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
+
+} // namespace
+
 ToolWindow::ToolWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint)
 {
+    static const bool spoken = (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(spoken);
 }
 
 ToolWindow::~ToolWindow() = default;

@@ -38,6 +38,7 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
     row->setContentsMargins(4, 0, 4, 0);
     seekBar_ = new QSlider(Qt::Horizontal, strip);
     seekBar_->setFocusPolicy(Qt::NoFocus);
+    seekBar_->setAccessibleName(QStringLiteral("再生位置"));
     seekBar_->setRange(0, 0);
     timeLabel_ = new QLabel(clock(0) + QStringLiteral(" / ") + clock(0), strip);
     row->addWidget(seekBar_, 1);

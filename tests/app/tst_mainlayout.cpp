@@ -1,7 +1,12 @@
 #include "app/mainlayout.h"
 #include "app/mainwindow.h"
+#include "playback/transport.h"
+#include "playback/videowindow.h"
 #include "support/testsupport.h"
 
+#include <QAccessible>
+#include <QSet>
+#include <functional>
 #include <QMenuBar>
 #include <QTest>
 
@@ -118,6 +123,44 @@ private slots:
         form.showNormal();
         QVERIFY(testsupport::waitFor([&] { return form.client()->width() == 326; }));
         expectAt(layoutAt(4890, 8070));
+    }
+
+    // As a screen reader walks the windows: every control is named, and
+    // the video window is a window named by its title.
+    void everyControlHasANameToBeSpoken()
+    {
+        testsupport::TestProgram program;
+        MainWindow& form = program.app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        VideoWindow& video = program.app->transport().videoWindow();
+        video.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&video));
+        const QSet<QAccessible::Role> controls = {QAccessible::PushButton, QAccessible::RadioButton, QAccessible::CheckBox,
+                                                  QAccessible::Slider,     QAccessible::ComboBox,    QAccessible::List,
+                                                  QAccessible::Tree,       QAccessible::Table};
+        QStringList named, unnamed;
+        const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+            for (int i = 0; i < node->childCount(); ++i) {
+                QAccessibleInterface* child = node->child(i);
+                if (!child || child->state().invisible)
+                    continue;
+                if (controls.contains(child->role())) {
+                    const QString name = child->text(QAccessible::Name);
+                    (name.isEmpty() ? unnamed : named) << (name.isEmpty() ? child->object()->objectName() : name);
+                    named << child->text(QAccessible::Description); // a drop-down list's name is its value
+                }
+                walk(child);
+            }
+        };
+        walk(QAccessible::queryAccessibleInterface(&form));
+        QAccessibleInterface* videoWindow = QAccessible::queryAccessibleInterface(&video);
+        QCOMPARE(videoWindow->role(), QAccessible::Window);
+        QCOMPARE(videoWindow->text(QAccessible::Name), video.windowTitle());
+        walk(videoWindow);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u' ')));
+        for (const char* name : {"検索", "キャンセル", "再生", "停止", "次のファイル", "早送り", "巻き戻し", "前のファイル",
+                                 "音量", "ドライブ", "フォルダ", "ファイル一覧", "動画", "静止画", "再生位置"})
+            QVERIFY2(named.contains(QString::fromUtf8(name)), name);
     }
 };
 
