@@ -7,6 +7,7 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <utility>
 
 namespace {
 void* procAddress(void*, const char* name)
@@ -112,10 +113,29 @@ void VideoSurface::drawFrameNow()
     update();
 }
 
+void VideoSurface::mousePressEvent(QMouseEvent* event)
+{
+    // A double click's last release may never come (the window manager
+    // takes it while the window goes full screen): a new press starts over.
+    releaseEndsDoubleClick_ = false;
+    QOpenGLWidget::mousePressEvent(event);
+}
+
 void VideoSurface::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (std::exchange(releaseEndsDoubleClick_, false))
+        return;
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void VideoSurface::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        emit clicked(); // takes back the first click
+        releaseEndsDoubleClick_ = true;
+    }
+    event->ignore(); // the window changes full screen
 }
 
 void VideoSurface::mouseMoveEvent(QMouseEvent* event)

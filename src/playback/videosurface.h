@@ -24,16 +24,22 @@ public:
     static bool openGLAvailable();
 
 signals:
+    // A click; the first click of a double click is taken back by a second
+    // clicked() as the double click comes (it changes full screen only).
     void clicked();
     void mouseMoved();
 
 protected:
     void initializeGL() override;
     void paintGL() override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    bool releaseEndsDoubleClick_ = false;
+
     void attach();
     void detach();
     void drawFrameNow();

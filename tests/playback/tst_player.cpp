@@ -1,9 +1,12 @@
 #include "playback/mediaplayer.h"
+#include "playback/videosurface.h"
 #include "playback/videowindow.h"
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QTcpServer>
 #include <QSignalSpy>
 #include <QTest>
@@ -238,6 +241,35 @@ private slots:
         const QPoint centre = window->mapToGlobal(player.geometry().center() - QPoint(0, 20));
         const QColor colour = screen.pixelColor(centre);
         QVERIFY2(colour.red() + colour.green() + colour.blue() > 60, qPrintable(colour.name()));
+    }
+
+    // A double click changes full screen only: the clip plays, or stays
+    // paused, as before it, even when its last release never comes.
+    void aDoubleClickChangesFullScreenOnly()
+    {
+        MediaPlayer& player = window->player();
+        window->allowFullScreen();
+        QVERIFY(player.setFileName(clip("long.mpg")));
+        QVERIFY(testsupport::waitFor([&] { return player.isPlaying(); }));
+        QWidget* surface = window->findChild<VideoSurface*>();
+        QVERIFY(surface);
+        const QPoint at = surface->rect().center();
+        const auto doubleClick = [&](bool lastRelease) {
+            QTest::mousePress(surface, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(surface, Qt::LeftButton, {}, at);
+            QMouseEvent second(QEvent::MouseButtonDblClick, at, surface->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+            QApplication::sendEvent(surface, &second);
+            if (lastRelease)
+                QTest::mouseRelease(surface, Qt::LeftButton, {}, at);
+        };
+        doubleClick(false);
+        QVERIFY(testsupport::waitFor([&] { return window->isFullScreen(); }));
+        QVERIFY(!player.isPaused());
+        QTest::mouseClick(surface, Qt::LeftButton, {}, at); // a click after it pauses
+        QVERIFY(player.isPaused());
+        doubleClick(true);
+        QVERIFY(testsupport::waitFor([&] { return !window->isFullScreen(); }));
+        QVERIFY(player.isPaused());
     }
 
 private:
