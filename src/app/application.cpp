@@ -82,7 +82,9 @@ bool Application::eventFilter(QObject* watched, QEvent* event)
         extras_->userActed();
     if (event->type() != QEvent::KeyPress || !mainWindow_)
         return QObject::eventFilter(watched, event);
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_MediaPlay)
+        key = Qt::Key_MediaTogglePlayPause; // most keyboards' one play key: it toggles, as in every player
     if (mainWindow_->mediaKey(key))
         return true;
     const VideoWindow* video = transport_->loadedVideoWindow();
