@@ -28,6 +28,11 @@ QVariantMap mprisMetadata(const QByteArray& path, qint64 lengthUs, const QDBusOb
     };
     if (lengthUs > 0)
         metadata.insert(QStringLiteral("mpris:length"), qlonglong(lengthUs));
+    // The folder names the clip best (a shell would otherwise say "Unknown artist").
+    const QByteArray folder = path.left(path.lastIndexOf('/'));
+    const QByteArray folderName = folder.mid(folder.lastIndexOf('/') + 1);
+    if (!folderName.isEmpty())
+        metadata.insert(QStringLiteral("xesam:artist"), QStringList{nativename::toDisplay(folderName)});
     return metadata;
 }
 
@@ -95,6 +100,19 @@ void MprisService::refresh()
                                                      QStringLiteral("PropertiesChanged"));
     signal << kPlayerInterface << changed << QStringList();
     bus_.send(signal);
+}
+
+QStringList MprisRoot::supportedMimeTypes() const
+{
+    // As the desktop entry offers the program in "Open with".
+    return {QStringLiteral("video/x-msvideo"),  QStringLiteral("video/mpeg"),         QStringLiteral("video/quicktime"),
+            QStringLiteral("video/mp4"),        QStringLiteral("video/x-matroska"),   QStringLiteral("video/webm"),
+            QStringLiteral("application/vnd.rn-realmedia"), QStringLiteral("audio/x-pn-realaudio"),
+            QStringLiteral("audio/vnd.rn-realaudio"), QStringLiteral("audio/x-wav"), QStringLiteral("audio/mpeg"),
+            QStringLiteral("audio/flac"),       QStringLiteral("audio/ogg"),          QStringLiteral("audio/x-vorbis+ogg"),
+            QStringLiteral("audio/x-opus+ogg"), QStringLiteral("audio/mp4"),          QStringLiteral("image/jpeg"),
+            QStringLiteral("image/bmp"),        QStringLiteral("image/gif"),          QStringLiteral("image/png"),
+            QStringLiteral("image/webp")};
 }
 
 MprisRoot::MprisRoot(MprisService* service) : QDBusAbstractAdaptor(service), service_(service) {}

@@ -81,7 +81,7 @@ public:
     QString identity() const { return QStringLiteral("duvaVazorUzevaz"); }
     QString desktopEntry() const { return QStringLiteral("org.duvavazoruzevaz.Player"); }
     QStringList supportedUriSchemes() const { return {QStringLiteral("file")}; }
-    QStringList supportedMimeTypes() const { return {}; }
+    QStringList supportedMimeTypes() const;
 
 public slots:
     void Raise();

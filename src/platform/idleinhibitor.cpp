@@ -13,7 +13,7 @@
 namespace {
 
 const QString kApplication = QStringLiteral("duvaVazorUzevaz");
-const QString kReason = QStringLiteral("Playing a clip");
+const QString kReason = QStringLiteral("動画の再生中");
 
 const QString kScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString kScreenSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");

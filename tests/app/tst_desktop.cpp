@@ -195,7 +195,8 @@ private slots:
         const auto held = [&] {
             while (screenSaver.canReadLine()) {
                 const QStringList call = QString::fromUtf8(screenSaver.readLine().trimmed()).split(u' ');
-                if (call[0] == QStringLiteral("Inhibit") && call.value(2) == QStringLiteral("duvaVazorUzevaz")) {
+                if (call[0] == QStringLiteral("Inhibit") && call.value(2) == QStringLiteral("duvaVazorUzevaz") &&
+                    call.value(3) == QStringLiteral("動画の再生中")) {
                     holding.insert(call[1]);
                     ++inhibits;
                 } else if (call[0] == QStringLiteral("UnInhibit")) {
@@ -279,6 +280,16 @@ private slots:
         service.refresh();
         QVERIFY(testsupport::waitFor([&] { return controls.lastMetadata.value(QStringLiteral("mpris:length")).toLongLong() == 61'000'000; }));
         QCOMPARE(controls.lastMetadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("a.mpg"));
+        QCOMPARE(controls.lastMetadata.value(QStringLiteral("xesam:artist")).toStringList(), QStringList{QStringLiteral("media")});
+        // What it opens, as its desktop entry says.
+        QDBusMessage call = QDBusMessage::createMethodCall(service.kServiceName, QStringLiteral("/org/mpris/MediaPlayer2"),
+                                                           QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        call << QStringLiteral("org.mpris.MediaPlayer2") << QStringLiteral("SupportedMimeTypes");
+        const QStringList types = QDBusConnection::sessionBus().call(call).arguments().value(0).value<QDBusVariant>().variant().toStringList();
+        QFile entry(QStringLiteral(DESKTOP_ENTRY));
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString line = QString::fromUtf8(entry.readAll()).section(QStringLiteral("\nMimeType="), 1).section(u'\n', 0, 0);
+        QCOMPARE(types, line.split(u';', Qt::SkipEmptyParts));
     }
 
     void keysOfTheVideoWindow()

@@ -19,7 +19,7 @@ class ScreenSaver(dbus.service.Object):
     def Inhibit(self, application, reason, reply, error):
         ScreenSaver.cookies += 1
         cookie = ScreenSaver.cookies
-        print("Inhibit", cookie, application, flush=True)
+        print("Inhibit", cookie, application, reason, flush=True)
         if cookie == 1:
             GLib.timeout_add(1000, lambda: reply(cookie) and False)
         else:
