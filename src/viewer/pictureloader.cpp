@@ -2,6 +2,7 @@
 
 #include "platform/regularfile.h"
 #include "viewer/bmpreader.h"
+#include "viewer/webpreader.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -34,9 +35,10 @@ bool turnsSideways(const QImageReader& reader)
 
 bool decodesScaled(const QImageReader& reader)
 {
-    // Only the JPEG reader decodes at a reduced size; the others that
-    // accept a scaled size decode whole and scale after.
-    return reader.format() == "jpeg";
+    // JPEG (Qt's reader) and WebP (libwebp; Qt's reader for an animation's
+    // first frame) decode at a reduced size; Qt's other readers that accept
+    // a scaled size decode whole and scale after.
+    return reader.format() == "jpeg" || reader.format() == "webp";
 }
 
 qint64 pixels(QSize size)
@@ -112,7 +114,12 @@ QImage decode(const QByteArray& path, QSize target)
     const QSize stored = turnsSideways(reader) ? target.transposed() : target;
     if (!withinBound(reader, reader.size(), target))
         return {};
-    if (decodesScaled(reader)) {
+    if (reader.format() == "webp") {
+        const QImage scaled = webpreader::decodeScaled(*file, target);
+        if (!scaled.isNull())
+            return scaled;
+    }
+    if (reader.format() == "jpeg") {
         reader.setScaledSize(stored); // the size as stored, before turning
         reader.setQuality(100);       // smooth scaling
         return reader.read();
