@@ -43,6 +43,11 @@ private slots:
         QVERIFY(program.start(QStringLiteral("/")));
         const QString main = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
         QVERIFY(!main.isEmpty());
+        // The shell ties the window to the entry by its class.
+        QVERIFY(run("xprop", {"-id", main, "WM_CLASS"}).trimmed().endsWith(QStringLiteral(", \"duvaVazorUzevaz\"")));
+        QFile classOf(desktop);
+        QVERIFY(classOf.open(QIODevice::ReadOnly));
+        QVERIFY(classOf.readAll().contains("\nStartupWMClass=duvaVazorUzevaz\n"));
         run("xdotool", {"windowfocus", "--sync", main});
         run("xdotool", {"key", "F1"});
         QVERIFY(!program.waitForWindow(QStringLiteral("duvaVazorUzevaz ヘルプ — duvaVazorUzevaz について")).isEmpty());
@@ -59,7 +64,16 @@ private slots:
         QCOMPARE(cpack.exitCode(), 0);
         const QString package = out.filePath(QStringLiteral("duvavazoruzevaz_4.5.0_amd64.deb"));
         QVERIFY(QFile::exists(package));
-        QVERIFY(run("dpkg-deb", {"--field", package, "Depends"}).contains(QStringLiteral("libmpv2")));
+        const QString depends = run("dpkg-deb", {"--field", package, "Depends"});
+        QVERIFY(depends.contains(QStringLiteral("libmpv2")));
+        QVERIFY(depends.contains(QStringLiteral("fonts-noto-cjk | fonts-ipafont-gothic"))); // captions are never boxes
+        QVERIFY(run("dpkg-deb", {"--field", package, "Recommends"}).contains(QStringLiteral("qt6-wayland")));
+        // As Debian's archive checks it: no error, no warning.
+        QProcess lintian;
+        lintian.setProcessChannelMode(QProcess::MergedChannels);
+        lintian.start(QStringLiteral("lintian"), {"--fail-on", "error,warning", package});
+        QVERIFY(lintian.waitForFinished(180000));
+        QVERIFY2(lintian.exitCode() == 0, lintian.readAll().constData());
         const QString root = out.filePath(QStringLiteral("root"));
         QCOMPARE(QProcess::execute(QStringLiteral("dpkg-deb"), {"-x", package, root}), 0);
         packagedLikeADesktopProgram(root + "/usr");
@@ -119,7 +133,7 @@ private:
                        {"validate", "--no-net", prefix + "/share/metainfo/org.duvavazoruzevaz.Player.metainfo.xml"});
         QVERIFY(validate.waitForFinished(30000));
         QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
-        QVERIFY(run("man", {"-l", "-P", "cat", prefix + "/share/man/man1/duvavazoruzevaz.1"}).contains(QStringLiteral("--new-instance")));
+        QVERIFY(run("man", {"-l", "-P", "cat", prefix + "/share/man/man1/duvavazoruzevaz.1.gz"}).contains(QStringLiteral("--new-instance")));
         const QString completion = prefix + "/share/bash-completion/completions/duvavazoruzevaz";
         QCOMPARE(run("bash", {"-c", QStringLiteral("source '%1'; COMP_WORDS=(duvavazoruzevaz --ne); COMP_CWORD=1; "
                                                    "_duvavazoruzevaz; echo \"${COMPREPLY[*]}\"").arg(completion)}),
