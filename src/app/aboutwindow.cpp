@@ -1,5 +1,6 @@
 #include "app/aboutwindow.h"
 
+#include "platform/legiblecolour.h"
 #include "platform/twips.h"
 
 #include <QApplication>
@@ -109,7 +110,7 @@ AboutWindow::AboutWindow(QWidget* parent)
     titleFont.setPixelSize(18);
     lblTitle->setFont(titleFont);
     QPalette black = lblTitle->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
+    black.setColor(QPalette::WindowText, legiblecolour::against(Qt::black, black.color(QPalette::Window)));
     lblTitle->setPalette(black);
 
     cmdOK->setFocus();

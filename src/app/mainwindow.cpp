@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/picturebutton.h"
+#include "platform/legiblecolour.h"
 #include "platform/nativename.h"
 #include "platform/twips.h"
 #include "search/dirlist.h"
@@ -73,8 +74,10 @@ void MainWindow::createControls()
 
     driveList = new DriveList(app_.mounts(), client_);
     folderList = new DirList([this](const QString& path) { return driveList->volumeOf(path); }, client_);
+    // The menu-text colour on orange while it reads well there (dark
+    // palettes give white): black otherwise.
     paint(folderList, QPalette::Base, kOrange);
-    paint(folderList, QPalette::Text, palette().color(QPalette::ButtonText));
+    paint(folderList, QPalette::Text, legiblecolour::against(palette().color(QPalette::ButtonText), kOrange));
     fileList = new ListView(client_);
     driveList->setAccessibleName(QStringLiteral("ドライブ"));
     driveList->setAccessibleDescription(QStringLiteral("ドライブ")); // spoken beside its value, its name here
@@ -84,8 +87,9 @@ void MainWindow::createControls()
     volumeLabel = new QLabel(QStringLiteral("Volume"), client_);
     volumeLabel->setObjectName(QStringLiteral("Label1"));
     volumeLabel->setAutoFillBackground(true);
-    paint(volumeLabel, QPalette::WindowText, QColor(255, 192, 255));
-    paint(volumeLabel, QPalette::Window, palette().color(QPalette::ButtonText));
+    const QColor pink(255, 192, 255);
+    paint(volumeLabel, QPalette::WindowText, pink);
+    paint(volumeLabel, QPalette::Window, legiblecolour::against(palette().color(QPalette::ButtonText), pink));
     volumeSlider = new QSlider(Qt::Horizontal, client_);
     volumeSlider->setObjectName(QStringLiteral("Slider1"));
     volumeSlider->setAccessibleName(QStringLiteral("音量"));

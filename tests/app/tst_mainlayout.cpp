@@ -1,5 +1,8 @@
 #include "app/mainlayout.h"
+#include "app/aboutwindow.h"
 #include "app/mainwindow.h"
+#include "platform/legiblecolour.h"
+#include "search/dirlist.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
 #include "support/testsupport.h"
@@ -7,7 +10,10 @@
 #include <QAccessible>
 #include <QSet>
 #include <functional>
+#include <QLabel>
 #include <QMenuBar>
+#include <QScopeGuard>
+#include <QSlider>
 #include <QTest>
 
 using mainlayout::Geometry;
@@ -161,6 +167,44 @@ private slots:
         for (const char* name : {"検索", "キャンセル", "再生", "停止", "次のファイル", "早送り", "巻き戻し", "前のファイル",
                                  "音量", "ドライブ", "フォルダ", "ファイル一覧", "動画", "静止画", "再生位置"})
             QVERIFY2(named.contains(QString::fromUtf8(name)), name);
+    }
+
+    // A dark palette (white menu text, dark windows): each text the
+    // program colours keeps a contrast of 4.5 : 1 with its ground, as
+    // measured on the drawn widget.
+    void textsKeepTheirContrastInADarkPalette()
+    {
+        QCOMPARE(legiblecolour::contrast(Qt::white, Qt::black), 21.0);
+        const QPalette light = QApplication::palette();
+        const auto restore = qScopeGuard([&light] { QApplication::setPalette(light); });
+        QPalette dark;
+        for (const auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
+            dark.setColor(role, QColor(45, 45, 45));
+        for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            dark.setColor(role, QColor(235, 235, 235));
+        QApplication::setPalette(dark);
+        testsupport::TestProgram program;
+        MainWindow& form = program.app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.folderList->count() > 0);
+        AboutWindow& about = program.app->aboutWindow();
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        for (QWidget* drawn : {static_cast<QWidget*>(form.volumeLabel), form.folderList->viewport(),
+                               static_cast<QWidget*>(about.lblTitle)}) {
+            const QImage shot = drawn->grab().toImage();
+            // The ground is the commonest colour; the text, what stands out most from it.
+            QHash<QRgb, int> counts;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    ++counts[shot.pixel(x, y)];
+            const QColor ground = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(),
+                                                   [](auto a, auto b) { return a.second < b.second; })->first;
+            double best = 1;
+            for (auto it = counts.keyBegin(); it != counts.keyEnd(); ++it)
+                best = std::max(best, legiblecolour::contrast(QColor(*it), ground));
+            QVERIFY2(best >= 4.5, qPrintable(drawn->objectName() + QStringLiteral(": ") + QString::number(best)));
+        }
     }
 };
 
