@@ -22,6 +22,7 @@ mmdebstrap --quiet --variant=important --include=xvfb,xauth,xdotool,ffmpeg bookw
 cp "$deb" "$work/root/tmp/"
 inside() { chroot "$work/root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
 mount -t proc proc "$work/root/proc"
+inside apt-get update -qq
 inside apt-get install -y -qq "/tmp/$(basename "$deb")" >/dev/null
 inside test -f /usr/share/doc/duvavazoruzevaz/copyright
 inside duvavazoruzevaz --version
