@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 
 namespace {
 
@@ -81,9 +82,15 @@ QRect workArea(const QWidget& window)
 
 QRect areaBeside(const QWidget& mainWindow)
 {
-    QRect area = workArea(mainWindow);
-    area.setLeft(area.left() + twips::toPixels(outerWidth(mainWindow)));
-    return area;
+    // Beside the main window where it stands (the work area's left edge,
+    // unless the user moved it), on its roomier side.
+    const QRect work = workArea(mainWindow);
+    const int mainLeft = std::clamp(mainWindow.frameGeometry().left(), work.left(), work.right());
+    QRect right = work;
+    right.setLeft(mainLeft + twips::toPixels(outerWidth(mainWindow)));
+    QRect left = work;
+    left.setRight(mainLeft - 1);
+    return right.width() >= left.width() ? right : left;
 }
 
 void ToolWindow::setOuterSize(double width, double height)

@@ -70,6 +70,7 @@ double outerWidth(const QWidget& window);
 // the desktop's panels.
 QRect workArea(const QWidget& window);
 
-// The part of the main window's work area right of the main window, where
-// the video and picture windows go.
+// The part of the main window's work area beside the main window, where
+// the video and picture windows go: right of it, or left of it when the
+// user moved it where more room is left.
 QRect areaBeside(const QWidget& mainWindow);

@@ -2,6 +2,7 @@
 #include "app/aboutwindow.h"
 #include "app/mainwindow.h"
 #include "platform/legiblecolour.h"
+#include "platform/toolwindow.h"
 #include "search/dirlist.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
@@ -167,6 +168,24 @@ private slots:
         for (const char* name : {"検索", "キャンセル", "再生", "停止", "次のファイル", "早送り", "巻き戻し", "前のファイル",
                                  "音量", "ドライブ", "フォルダ", "ファイル一覧", "動画", "静止画", "再生位置"})
             QVERIFY2(named.contains(QString::fromUtf8(name)), name);
+    }
+
+    // The video and picture windows open beside the main window where the
+    // user left it: right of it, or left when more room is there.
+    void windowsOpenBesideTheMainWindowWhereItStands()
+    {
+        testsupport::TestProgram program;
+        MainWindow& form = program.app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect work = workArea(form);
+        const int width = twips::toPixels(outerWidth(form));
+        QCOMPARE(areaBeside(form), work.adjusted(width, 0, 0, 0)); // at the left edge, as it opens
+        form.move(work.left() + 300, form.y());
+        QVERIFY(testsupport::waitFor([&] { return form.frameGeometry().left() == work.left() + 300; }));
+        QCOMPARE(areaBeside(form), work.adjusted(300 + width, 0, 0, 0));
+        form.move(work.right() - width - 100, form.y());
+        QVERIFY(testsupport::waitFor([&] { return form.frameGeometry().left() == work.right() - width - 100; }));
+        QCOMPARE(areaBeside(form), QRect(work.topLeft(), QPoint(work.right() - width - 101, work.bottom())));
     }
 
     // A dark palette (white menu text, dark windows): each text the
