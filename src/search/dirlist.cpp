@@ -36,22 +36,29 @@ QString indent(int depth)
 }
 
 // A small folder, drawn here rather than looked up in an icon theme
-// (which costs the start-up more than the whole list).
+// (which costs the start-up more than the whole list), at 1, 2 and 3
+// device pixels a pixel so it is sharp on any screen.
 QIcon folderIcon(bool open)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QColor(120, 90, 20));
-    painter.setBrush(QColor(240, 200, 90));
-    painter.drawRoundedRect(QRectF(1.5, 2.5, 6, 3), 1, 1);
-    painter.drawRect(QRectF(1.5, 4.5, 13, 9));
-    if (open) {
-        painter.setBrush(QColor(255, 225, 130));
-        painter.drawPolygon(QPolygonF({QPointF(3.5, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
+    QIcon icon;
+    for (const int ratio : {1, 2, 3}) {
+        QPixmap pixmap(16 * ratio, 16 * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QColor(120, 90, 20));
+        painter.setBrush(QColor(240, 200, 90));
+        painter.drawRoundedRect(QRectF(1.5, 2.5, 6, 3), 1, 1);
+        painter.drawRect(QRectF(1.5, 4.5, 13, 9));
+        if (open) {
+            painter.setBrush(QColor(255, 225, 130));
+            painter.drawPolygon(QPolygonF({QPointF(3.5, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
+        }
+        painter.end();
+        icon.addPixmap(pixmap);
     }
-    return QIcon(pixmap);
+    return icon;
 }
 
 const QIcon& openFolderIcon()

@@ -142,6 +142,19 @@ private slots:
         QVERIFY(ended);
     }
 
+    // The folder icons are drawn for screens of 1, 2 and 3 device pixels a
+    // pixel, never scaled up from the smallest.
+    void folderIconsAreSharpAtEveryScale()
+    {
+        DirList folders([](const QString&) { return QStringLiteral("/"); });
+        QVERIFY(folders.setNativePath("/"));
+        folders.refreshNow();
+        QVERIFY(folders.count() > 0);
+        const QList<QSize> sizes = folders.item(0)->icon().availableSizes();
+        for (const QSize size : {QSize(16, 16), QSize(32, 32), QSize(48, 48)})
+            QVERIFY(sizes.contains(size));
+    }
+
     void aLargeFoldersSubfoldersAreReadAwayFromTheWindow()
     {
         TempTree tree;
