@@ -20,7 +20,8 @@ lintian --fail-on error,warning "$deb"
 # a file to play; Recommends are installed as apt would.
 mmdebstrap --quiet --variant=important --include=xvfb,xauth,xdotool,ffmpeg bookworm "$work/root"
 cp "$deb" "$work/root/tmp/"
-inside() { chroot "$work/root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
+inside() { chroot "$work/root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
+    DEBIAN_FRONTEND=noninteractive "$@"; }
 mount -t proc proc "$work/root/proc"
 inside apt-get update -qq
 inside apt-get install -y -qq "/tmp/$(basename "$deb")" >/dev/null
