@@ -4,9 +4,15 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QPushButton>
 #include <map>
+
+namespace {
+// The font size the designed places of the boxes hold.
+constexpr double kDesignPointSize = 9;
+} // namespace
 
 const FileTypeDialogDesign& FileTypeDialogDesign::media()
 {
@@ -58,6 +64,12 @@ FileTypeDialog::FileTypeDialog(FileTypeChoice tables, const FileTypeDialogDesign
     : ToolWindow(nullptr), table_(tables.types), others_(tables.others)
 {
     FileTypeTable& table = table_;
+    // The boxes stand where the design puts them, sized for a 9-point
+    // font: a larger desktop font would cut their captions.
+    QFont designed = font();
+    if (designed.pointSizeF() > kDesignPointSize)
+        designed.setPointSizeF(kDesignPointSize);
+    setFont(designed);
     setObjectName(design.objectName);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(design.caption);
@@ -87,22 +99,23 @@ FileTypeDialog::FileTypeDialog(FileTypeChoice tables, const FileTypeDialogDesign
 
 void FileTypeDialog::addOtherTypes(const FileTypeDialogDesign& design)
 {
-    constexpr double kRow = 300, kMargin = 120;
-    const double column = (design.clientWidth - 2 * kMargin) / 2;
-    const int rows = (others_.count() + 1) / 2;
+    const int margin = twips::toPixels(120);
     auto* group = new QGroupBox(QStringLiteral("その他の形式"), this);
     group->setObjectName(QStringLiteral("OtherTypes"));
-    const twips::Rect area{kMargin, design.clientHeight, design.clientWidth - 2 * kMargin, (rows + 1) * kRow};
-    group->setGeometry(twips::toPixelRect(area));
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(margin / 2, margin / 2, margin / 2, margin / 2);
+    grid->setHorizontalSpacing(margin / 2);
     for (int i = 0; i < others_.count(); ++i) {
         auto* box = new QCheckBox(others_.entry(i).Pattern, group);
         box->setObjectName(QStringLiteral("OtherCheck(%1)").arg(i));
-        const double left = kMargin + (i % 2) * column;
-        box->setGeometry(twips::toPixelRect({left, kRow * (1 + i / 2) - 60, column - kMargin, 255}));
+        grid->addWidget(box, i / 2, i % 2);
         connect(box, &QCheckBox::toggled, this, [this, i](bool on) { others_.setChecked(i, on); });
         otherChecks_.push_back(box);
     }
-    resize(width(), twips::toPixels(area.top + area.height + kMargin));
+    // Below the designed area, as wide as it, as tall as its boxes need.
+    const int width = twips::toPixels(design.clientWidth) - 2 * margin;
+    group->setGeometry(margin, twips::toPixels(design.clientHeight), width, group->sizeHint().height());
+    resize(this->width(), group->geometry().bottom() + margin);
 }
 
 void FileTypeDialog::Form_Load()

@@ -11,6 +11,8 @@
 #include <QGroupBox>
 #include <QSettings>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 
 using testsupport::TestProgram;
@@ -46,6 +48,37 @@ private slots:
             QCOMPARE(order[i - 1]->nextInFocusChain(), order[i]);
         for (int i = 0; i < 11; ++i)
             QVERIFY(dialog.Check(i)->isChecked()); // first run
+    }
+
+    // A desktop font of 16 points: every caption still fits its box, and
+    // the other formats' boxes stand inside their group, below its title.
+    void captionsFitWithALargeDesktopFont()
+    {
+        const QFont usual = QApplication::font();
+        const auto restore = qScopeGuard([&usual] { QApplication::setFont(usual); });
+        QFont large = usual;
+        large.setPointSize(16);
+        QApplication::setFont(large);
+        TestProgram program;
+        FileTypeDialog& dialog = program.app->mediaTypesDialog();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        for (int i = 0; i < 11; ++i)
+            QVERIFY2(dialog.Check(i)->sizeHint().width() <= dialog.Check(i)->width(), qPrintable(dialog.Check(i)->text()));
+        const QGroupBox& group = *dialog.findChild<QGroupBox*>("OtherTypes");
+        QStyleOptionGroupBox option;
+        option.initFrom(&group);
+        option.text = group.title();
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        const QRect title = group.style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, &group);
+        const QList<QCheckBox*> others = group.findChildren<QCheckBox*>();
+        QVERIFY(others.size() >= 9);
+        for (const QCheckBox* other : others) {
+            const QRect box = other->geometry();
+            QVERIFY2(box.top() > title.bottom() && group.rect().contains(box), qPrintable(other->text()));
+            QVERIFY(other->sizeHint().width() <= box.width());
+        }
+        QVERIFY(dialog.height() > group.geometry().bottom());
     }
 
     void pictureDialogIsLaidOutAsDesigned()
