@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <algorithm>
 
 SplashWindow::SplashWindow(std::function<long()> foundCount, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
@@ -35,10 +36,14 @@ SplashWindow::SplashWindow(std::function<long()> foundCount, QWidget* parent)
 
     count_ = new QLabel(frame);
     count_->setObjectName(QStringLiteral("FoundCount"));
-    count_->setGeometry(twips::toPixelRect({480, 1560, 2295, 195}));
     QFont small = count_->font();
     small.setPixelSize(11);
     count_->setFont(small);
+    // A whole line of its font, inside the frame's inner edge.
+    const int lineHeight = QFontMetrics(small).height();
+    const QRect line = twips::toPixelRect({480, 1560, 2295, 195});
+    const int top = std::min(line.top(), frame->contentsRect().bottom() + 1 - lineHeight);
+    count_->setGeometry(line.left(), top, line.width(), lineHeight);
     const auto showCount = [this, foundCount = std::move(foundCount)] {
         count_->setText(QStringLiteral("見つかったファイル: %1").arg(foundCount()));
     };

@@ -160,6 +160,16 @@ private slots:
         QVERIFY(messages.texts.isEmpty());
     }
 
+    void theProgressWindowsCountIsAWholeLineInsideItsFrame()
+    {
+        SplashWindow splash([] { return 1234567L; });
+        const auto* count = splash.findChild<QLabel*>(QStringLiteral("FoundCount"));
+        const auto* frame = splash.findChild<QFrame*>(QStringLiteral("Frame1"));
+        QCOMPARE(count->text(), QStringLiteral("見つかったファイル: 1234567"));
+        QVERIFY(count->height() >= count->fontMetrics().height());
+        QVERIFY(frame->contentsRect().contains(count->geometry()));
+    }
+
     void cancelWhileIdleChangesNothing()
     {
         TestProgram program;
