@@ -392,10 +392,10 @@ void MpvEngine::setVolume(double percent)
 
 void MpvEngine::setHardwareDecoding(bool on)
 {
-    // The decoder's frames may go to the picture directly (the GL interop)
-    // or be copied back; libmpv chooses. Off, no interop is even probed.
-    api_.set_property_string(handle_, "gpu-hwdec-interop", on ? "auto" : "no");
-    api_.set_property_string(handle_, "hwdec", on ? "auto-safe" : "no");
+    // The decoder's frames are copied back: a GL interop would be probed at
+    // every clip, and its libraries (CUDA, VDPAU) complain on the terminal
+    // on every machine without their GPU.
+    api_.set_property_string(handle_, "hwdec", on ? "auto-copy-safe" : "no");
 }
 
 QByteArray MpvEngine::property(const char* name) const

@@ -349,7 +349,7 @@ private slots:
         QCOMPARE(videoTitle(program), played[3]);
         // Hardware decoding reaches the player, which plays on without a GPU.
         MediaPlayer& player = program.app->transport().videoWindow().player();
-        QCOMPARE(player.engine()->property("hwdec"), QByteArray("auto-safe"));
+        QCOMPARE(player.engine()->property("hwdec"), QByteArray("auto-copy-safe"));
         const double at = player.CurrentPosition();
         QVERIFY(waitFor([&] { return player.CurrentPosition() > at + 0.3; }));
         QCOMPARE(program.app->settings().getSetting(QStringLiteral("ZOLT"), QStringLiteral("Extras"), QStringLiteral("Shuffle")),
