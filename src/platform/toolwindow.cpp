@@ -170,6 +170,8 @@ void ToolWindow::toggleFullScreen()
 
 void ToolWindow::changeFullScreen(bool on, bool thenFocusMainWindow)
 {
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return changeFullScreenInPlace(on, thenFocusMainWindow);
     // Window managers keep tool windows out of full screen, and without a
     // window manager nobody sizes the window: it goes full screen as a
     // normal window, at the screen's size, and comes back as it was.
@@ -197,6 +199,20 @@ void ToolWindow::changeFullScreen(bool on, bool thenFocusMainWindow)
             activateWindow();
         }
     });
+}
+
+// A Wayland compositor sizes a full-screen window itself, whatever its
+// kind. The window stays as it is: hidden and shown again it would ask for
+// the focus without the compositor's leave (GNOME then says "… is ready").
+void ToolWindow::changeFullScreenInPlace(bool on, bool thenFocusMainWindow)
+{
+    if (on)
+        showFullScreen();
+    else
+        showNormal();
+    emit fullScreenChanged(on);
+    if (thenFocusMainWindow)
+        emit focusMainWindow();
 }
 
 void ToolWindow::setVisible(bool visible)

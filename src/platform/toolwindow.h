@@ -50,6 +50,7 @@ private:
     // after the window was placed): placed again within it.
     void followWorkArea();
     void changeFullScreen(bool on, bool thenFocusMainWindow);
+    void changeFullScreenInPlace(bool on, bool thenFocusMainWindow);
 
     bool fullScreenAllowed_ = false;
     QRect normalGeometry_;

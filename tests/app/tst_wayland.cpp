@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 class WaylandTest : public QObject {
     Q_OBJECT
@@ -29,6 +30,25 @@ private slots:
         // Beside the main window, wherever the compositor puts the two.
         QVERIFY2(mainOuter.width() + outer.width() <= available.width(),
                  qPrintable(QStringLiteral("%1 + %2 > %3").arg(mainOuter.width()).arg(outer.width()).arg(available.width())));
+    }
+
+    // Full screen changes the window in place: it is never hidden and
+    // shown again (a window shown again asks for the focus without the
+    // compositor's leave, and GNOME says "… is ready").
+    void fullScreenKeepsTheWindow()
+    {
+        testsupport::TestProgram program;
+        PictureWindow& pictures = program.app->pictureWindow();
+        pictures.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pictures));
+        bool hidden = false;
+        connect(pictures.windowHandle(), &QWindow::visibleChanged, this, [&hidden](bool visible) { hidden |= !visible; });
+        pictures.toggleFullScreen();
+        QVERIFY(testsupport::waitFor([&] { return pictures.windowHandle()->windowStates() & Qt::WindowFullScreen; }));
+        pictures.toggleFullScreen();
+        QVERIFY(testsupport::waitFor([&] { return !(pictures.windowHandle()->windowStates() & Qt::WindowFullScreen); }));
+        QVERIFY(!hidden);
+        QVERIFY(pictures.isVisible());
     }
 };
 
