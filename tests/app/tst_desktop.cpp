@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QDir>
 #include <cmath>
+#include <utility>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -440,6 +441,13 @@ private slots:
             call.setArguments(arguments);
             return call;
         };
+        // What a ping takes on this machine now, without the flood (a busy
+        // machine's scheduler delays each): the flood may add the bound to it.
+        for (int i = 0; i < 20; ++i) {
+            ping();
+            QTest::qWait(10);
+        }
+        const qint64 quietPing = std::exchange(worstPing, 0);
         for (int i = 0; i < 2000; ++i) {
             const QByteArray missing = QFile::encodeName(tree.path(QStringLiteral("gone-%1.mpg").arg(i)));
             flood.send(i % 2 ? copyOpen(copy, missing)
@@ -456,17 +464,26 @@ private slots:
         QVERIFY(!program.waitForWindow(QStringLiteral("b.mpg")).isEmpty());
         for (int i = 0; i < 10; ++i)
             ping();
-        qInfo("worst ping %lld ms, memory %+ld KiB", worstPing, program.residentKb() - memoryBefore);
-        QVERIFY2(worstPing <= kPingBoundMs, qPrintable(QString::number(worstPing)));
+        qInfo("worst ping %lld ms (%lld ms without the flood), memory %+ld KiB", worstPing, quietPing,
+              program.residentKb() - memoryBefore);
+        QVERIFY2(worstPing <= quietPing + kPingBoundMs, qPrintable(QString::number(worstPing)));
         QCOMPARE(program.windowTitles().count(QStringLiteral("duvaVazorUzevaz")), 1); // the one message
         QVERIFY(kSanitized || program.residentKb() - memoryBefore < 40'000);
 
-        // Longer than any path: refused at once, the window undisturbed.
+        // Longer than any path: refused at once, the window undisturbed. The
+        // bus's own time for 10 MB there and back: the same bytes to a
+        // method the object does not have.
+        const QByteArray huge(10'000'000, 'a');
+        QDBusMessage unknown = QDBusMessage::createMethodCall(copy, QStringLiteral("/org/duvavazoruzevaz/Copy"),
+                                                              QStringLiteral("org.duvavazoruzevaz.Copy"), QStringLiteral("Nothing"));
+        unknown << huge;
         QElapsedTimer clock;
         clock.start();
-        const QDBusMessage answer = flood.call(copyOpen(copy, QByteArray(10'000'000, 'a')), QDBus::Block, 5000);
+        QCOMPARE(flood.call(unknown, QDBus::Block, 10000).type(), QDBusMessage::ErrorMessage);
+        const qint64 transfer = clock.restart();
+        const QDBusMessage answer = flood.call(copyOpen(copy, huge), QDBus::Block, 10000);
         QCOMPARE(answer.type(), QDBusMessage::ErrorMessage);
-        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY2(clock.elapsed() < transfer + 500, qPrintable(QStringLiteral("%1 ms, the bus alone %2 ms").arg(clock.elapsed()).arg(transfer)));
 
         // Small ones: a volume that is not a number is ignored; Stop is
         // reported as stopped.
