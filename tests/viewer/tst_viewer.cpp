@@ -250,7 +250,7 @@ private slots:
         for (int row = 2; row <= 11; ++row) {
             window.resize(1000 + row, 900); // the picture's left edge lands on other fractions of a pixel
             list.select(row);
-            program.app->ShowSelectedPicture(); // read ahead: shown at once
+            QVERIFY(showSelected(*program.app)); // read ahead: only its file is looked at again
             QCOMPARE(window.windowTitle(), QString::fromUtf8(names[row - 1]));
             QVERIFY(neighboursRead(row));
             QCOMPARE(cache.reads(), 3 + row - 1); // only the new neighbour was read
