@@ -205,7 +205,7 @@ private slots:
         player.setOpenWait(0); // every open answers late
         list.select(2);
         QVERIFY(transport.playSelectedOrPassOn(Transport::Direction::Backward));
-        QVERIFY(testsupport::waitFor([&] { return player.playingEntry() == list.fullPath(1); }, 3000));
+        QVERIFY(testsupport::waitFor([&] { return player.playingEntry() == list.fullPath(1); }, 10000));
         QCOMPARE(list.selectedIndex(), 1);
 
         list.clearRows();
