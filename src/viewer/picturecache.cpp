@@ -15,7 +15,8 @@
 // One picture's read, shared by the cache and its reader thread.
 struct PictureCache::Read {
     std::atomic<bool> cancelled = false;
-    bool done = false; // under the readers' lock, as are the fields below
+    bool decoding = false; // under the readers' lock, as are the fields below
+    bool done = false;
     std::optional<Stamp> stamp; // of the file read; none when not to be used again
     std::optional<Picture> picture;
     std::vector<std::function<void()>> whenDone;
@@ -53,7 +54,7 @@ std::optional<PictureCache::Stamp> stampOf(const QByteArray& path)
 }
 
 // Waits for a turn to decode; false when the read was cancelled meanwhile.
-bool takeTurn(Readers& readers, const Read& read)
+bool takeTurn(Readers& readers, Read& read)
 {
     std::unique_lock<std::mutex> hold(readers.lock);
     const quint64 turn = readers.nextTurn++;
@@ -67,13 +68,15 @@ bool takeTurn(Readers& readers, const Read& read)
     if (read.cancelled || readers.closing)
         return false;
     ++readers.decoding;
+    read.decoding = true;
     return true;
 }
 
-void endTurn(Readers& readers)
+void endTurn(Readers& readers, Read& read)
 {
     const std::lock_guard<std::mutex> hold(readers.lock);
     --readers.decoding;
+    read.decoding = false;
     readers.changed.notify_all();
 }
 
@@ -106,7 +109,7 @@ void readPicture(Readers& readers, Read& read, const QByteArray& path, const std
         if (takeTurn(readers, read)) {
             ++readers.decodes;
             picture = decode(path, targetSize);
-            endTurn(readers);
+            endTurn(readers, read);
         } else {
             stamp.reset(); // cancelled: not an answer to use again
         }
@@ -219,10 +222,15 @@ void PictureCache::keepOnly(const QList<QByteArray>& paths)
 {
     const std::lock_guard<std::mutex> hold(readers_->lock);
     std::erase_if(entries_, [&](const Entry& e) {
-        const bool gone = e.target != target_ || !paths.contains(e.path);
-        if (gone)
-            e.read->cancelled = true;
-        return gone;
+        if (e.target == target_ && paths.contains(e.path))
+            return false;
+        // A decode in progress runs to its end: kept until then, so that
+        // asking for the picture again waits for it instead of decoding it
+        // a second time beside it.
+        if (e.target == target_ && e.read->decoding)
+            return false;
+        e.read->cancelled = true;
+        return true;
     });
     readers_->changed.notify_all();
 }

@@ -45,7 +45,7 @@ public:
     // Whether a late picture's call is still to come.
     bool hasLateCalls() const { return lateCalls_ > 0; }
     // Forgets every other picture; reads of them not yet decoding are
-    // cancelled.
+    // cancelled, those decoding are forgotten once they end.
     void keepOnly(const QList<QByteArray>& paths);
     // How many decodes were begun so far.
     int reads() const;

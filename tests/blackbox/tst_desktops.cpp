@@ -264,7 +264,7 @@ private slots:
         QVERIFY(testsupport::waitFor([&] {
             QTest::qWait(100);
             return QRect(0, 0, 1280, 1024).contains(program.outerGeometry(pictures));
-        }));
+        }, 20000));
     }
 
     // An X display that refuses: Wayland where the session has it, else one
