@@ -72,7 +72,7 @@ bool settlesAt(ProgramProcess& program, const QString& title, const QRect& outer
     return testsupport::waitFor([&] {
         QTest::qWait(100);
         return program.outerGeometry(program.waitForWindow(title, 2000)) == outer;
-    }, 8000);
+    }, 15000); // a window manager on a busy machine takes seconds
 }
 
 // F11 in the window with that title, until its client area covers the area.
