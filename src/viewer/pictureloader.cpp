@@ -35,9 +35,10 @@ bool turnsSideways(const QImageReader& reader)
 
 bool decodesScaled(const QImageReader& reader)
 {
-    // JPEG (Qt's reader) and WebP (libwebp; Qt's reader for an animation's
-    // first frame) decode at a reduced size; Qt's other readers that accept
-    // a scaled size decode whole and scale after.
+    // JPEG (Qt's reader) and still WebP (libwebp) decode at a reduced size;
+    // Qt's other readers that accept a scaled size decode whole and scale
+    // after. An animated WebP's first frame is decoded whole by Qt's reader,
+    // within Qt's allocation limit.
     return reader.format() == "jpeg" || reader.format() == "webp";
 }
 
