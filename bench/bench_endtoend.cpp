@@ -59,7 +59,7 @@ int main(int argc, char* argv[])
         app->mainWindow().fileList->clearRows();
         QElapsedTimer clock;
         clock.start();
-        app->search().WalkFolder(root);
+        app->search().walkWithFilter(root);
         walks.push_back(clock.nsecsElapsed() / 1e6);
     }
     const double walk = median(walks);

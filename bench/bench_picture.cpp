@@ -73,7 +73,7 @@ struct Viewer {
     {
         QElapsedTimer clock;
         clock.start();
-        app.ShowSelectedPicture();
+        app.showSelectedRow();
         // A large picture that only decodes whole is shown once read in the background.
         waitUntil([this] { return window.image().isVisible(); }, 10000);
         window.image().repaint();
@@ -167,7 +167,7 @@ int main(int argc, char* argv[])
         QElapsedTimer clock;
         clock.start();
         SelectNextRow(viewer.list);
-        viewer.app.ShowSelectedPicture();
+        viewer.app.showSelectedRow();
         window.image().repaint();
         steps.push_back(clock.nsecsElapsed() / 1e6);
         if (i == 10)

@@ -23,14 +23,6 @@ const QString kMpris = QStringLiteral("org.mpris.MediaPlayer2.duvavazoruzevaz");
 const QString kMprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
-// A session bus of the benchmark's own; its address, or empty.
-QByteArray startBus(QProcess& daemon)
-{
-    daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                 QStringLiteral("--print-address=1")});
-    return daemon.waitForReadyRead(5000) ? daemon.readLine().trimmed() : QByteArray();
-}
-
 QString copyName(QDBusConnection& bus)
 {
     for (const QString& name : bus.interface()->registeredServiceNames().value())

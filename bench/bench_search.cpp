@@ -122,7 +122,7 @@ int slowFileSystem(Application& app)
         app.mainWindow().fileList->clearRows();
         QElapsedTimer clock;
         clock.start();
-        app.search().WalkFolder(root);
+        app.search().walkWithFilter(root);
         walks.push_back(clock.nsecsElapsed() / 1e6);
         clock.restart();
         bareWalk(AT_FDCWD, root.constData());
@@ -182,7 +182,7 @@ int main(int argc, char* argv[])
         clock.start();
         sinceEvents.start();
         walking = true;
-        app.search().WalkFolder(folder);
+        app.search().walkWithFilter(folder);
         walking = false;
         return clock.nsecsElapsed() / 1e6;
     };

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QFile>
+#include <QProcess>
 #include <algorithm>
 
 double median(std::vector<double> values)
@@ -42,4 +43,11 @@ void idleFor(int milliseconds)
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+QByteArray startBus(QProcess& daemon)
+{
+    daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                 QStringLiteral("--print-address=1")});
+    return daemon.waitForReadyRead(5000) ? daemon.readLine().trimmed() : QByteArray();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <functional>
 #include <vector>
 
@@ -12,3 +13,7 @@ void waitUntil(const std::function<bool()>& done, int milliseconds);
 // Runs the event loop for that long, asleep while nothing happens (what a
 // program's own CPU is measured over).
 void idleFor(int milliseconds);
+
+class QProcess;
+// Starts a session bus of the benchmark's own in daemon; its address, or empty.
+QByteArray startBus(QProcess& daemon);

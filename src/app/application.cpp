@@ -66,14 +66,50 @@ void Application::start()
     mainWindow_->Form_Load();
     extras_ = new Extras(*this, *mainWindow_->playMenu);
     mainWindow_->show();
-    screenWatch_.setInterval(500);
     offerSessionServices();
-    connect(&screenWatch_, &QTimer::timeout, this, [this] {
-        idleInhibitor_.setHeld(keepsScreenOn());
+    followPlaybackState();
+    qApp->installEventFilter(this);
+}
+
+void Application::followPlaybackState()
+{
+    clipLater_.setSingleShot(true);
+    clipLater_.setInterval(0);
+    connect(&clipLater_, &QTimer::timeout, this, &Application::noteClip);
+    connect(transport_.get(), &Transport::playerChanged, &clipLater_, qOverload<>(&QTimer::start));
+    connect(&playbackState_, &PlaybackState::changed, this, [this] {
+        idleInhibitor_.setHeld(playbackState_.keepsScreenOn());
         mpris_->refresh();
     });
-    screenWatch_.start();
-    qApp->installEventFilter(this);
+    noteClip();
+}
+
+void Application::noteClip()
+{
+    VideoWindow* video = transport_->loadedVideoWindow();
+    PlaybackState::Clip clip;
+    if (video && video->player().hasClip()) {
+        const MediaPlayer& player = video->player();
+        using Status = PlaybackState::Status;
+        clip.status = player.isStopped() ? Status::Stopped
+                      : player.isPaused() ? Status::Paused
+                      : player.isPlaying() ? Status::Playing : Status::Stopped;
+        clip.path = player.playingEntry().isEmpty() ? player.fileName() : player.playingEntry();
+        clip.lengthUs = player.Duration() > 0 ? qint64(player.Duration() * 1e6) : 0;
+    }
+    playbackState_.setClip(clip);
+}
+
+void Application::notePicture()
+{
+    ListView& list = *mainWindow_->fileList;
+    PlaybackState::Picture picture;
+    if (pictureWindow_ && pictureWindow_->isVisible()) {
+        picture.fullScreen = pictureWindow_->isFullScreen();
+        if (list.selectedIndex() > 0)
+            picture.path = list.fullPath(list.selectedIndex());
+    }
+    playbackState_.setPicture(picture);
 }
 
 bool Application::eventFilter(QObject* watched, QEvent* event)
@@ -92,14 +128,6 @@ bool Application::eventFilter(QObject* watched, QEvent* event)
         mainWindow_->videoWindowKey(key))
         return true;
     return QObject::eventFilter(watched, event);
-}
-
-bool Application::keepsScreenOn()
-{
-    if (pictureWindow_ && pictureWindow_->isFullScreen())
-        return true;
-    VideoWindow* video = transport_->loadedVideoWindow();
-    return mainWindow_->isVideoMode() && video && video->player().isPlaying();
 }
 
 void Application::createSearch()
@@ -131,7 +159,7 @@ void Application::createSearch()
             pictureWindow().show();
             if (main.fileList->count() >= 1)
                 main.fileList->select(1);
-            ShowSelectedPicture();
+            showSelectedRow();
             extras_->picturesShown();
         },
         [] { QCoreApplication::processEvents(); },
@@ -181,16 +209,9 @@ PictureWindow& Application::pictureWindow()
 
 void Application::connectPictureWindow(PictureWindow& window)
 {
-    ListView& list = *mainWindow_->fileList;
-    connect(&window, &PictureWindow::nextPictureRequested, this, [this, &list] {
-        SelectNextRow(list);
-        ShowSelectedPicture();
-    });
-    connect(&window, &PictureWindow::previousPictureRequested, this, [this, &list] {
-        SelectPreviousRow(list);
-        ShowSelectedPicture();
-    });
-    connect(&window, &PictureWindow::showAgainRequested, this, &Application::ShowSelectedPicture);
+    connect(&window, &PictureWindow::nextPictureRequested, this, [this] { stepPictures(1); });
+    connect(&window, &PictureWindow::previousPictureRequested, this, [this] { stepPictures(-1); });
+    connect(&window, &PictureWindow::showAgainRequested, this, &Application::showSelectedRow);
     connect(&window, &ToolWindow::fullScreenChanged, this, [this, &window](bool on) {
         const double ratio = window.devicePixelRatioF();
         const QSize screen = window.size();
@@ -199,9 +220,10 @@ void Application::connectPictureWindow(PictureWindow& window)
                 [ratio, screen](QSize natural) { return fullScreenPixelSize(natural, screen, ratio); });
         else
             pictureCache_->retarget([ratio](QSize natural) { return shownPixelSize(natural, ratio); });
-        ShowSelectedPicture();
+        showSelectedRow();
     });
     connect(&window, &ToolWindow::focusMainWindow, this, &Application::focusMainWindow);
+    connect(&window, &QObject::destroyed, this, &Application::notePicture);
 }
 
 void Application::focusMainWindow()
@@ -280,7 +302,7 @@ void Application::unloadSplash()
 
 // ---- Pictures ----
 
-void Application::ShowSelectedPicture()
+void Application::showSelectedRow()
 {
     PictureContext context{
         [this] { return mainWindow_->isStillPictureMode(); },
@@ -288,9 +310,21 @@ void Application::ShowSelectedPicture()
         [this]() -> PictureWindow& { return pictureWindow(); },
         *mainWindow_->fileList,
         *pictureCache_,
-        [this] { ShowSelectedPicture(); },
+        [this] { showSelectedRow(); },
     };
-    ::ShowSelectedPicture(context);
+    ShowSelectedPicture(context);
+    notePicture();
+}
+
+void Application::stepPictures(int rows)
+{
+    ListView& list = *mainWindow_->fileList;
+    // A burst of steps goes round the list once at most.
+    const int count = list.count();
+    const int moves = count > 0 && std::abs(rows) > 1 ? std::abs(rows) % count : std::min(std::abs(rows), 1);
+    for (int i = 0; i < moves; ++i)
+        rows > 0 ? SelectNextRow(list) : SelectPreviousRow(list);
+    showSelectedRow();
 }
 
 // ---- From outside ----
@@ -368,13 +402,10 @@ void Application::chooseModeFor(const QByteArray& fileName)
 void Application::playOrShowRowOf(const QByteArray& path)
 {
     ListView& list = *mainWindow_->fileList;
-    for (int row = 1; row <= list.count(); ++row) {
-        if (list.fullPath(row) != path)
-            continue;
+    if (const int row = list.rowOf(path)) {
         list.select(row);
         list.EnsureVisible(row);
         mainWindow_->ListView1_Click();
-        return;
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/playbackstate.h"
 #include "platform/idleinhibitor.h"
 #include "platform/mounttable.h"
 #include "settings/filetypetable.h"
@@ -79,7 +80,10 @@ public:
     void unloadSplash();
 
     // Shows the list's selected row in the picture window.
-    void ShowSelectedPicture();
+    void showSelectedRow();
+    // Moves that many rows on (negative: back), wrapping round the list,
+    // and shows the picture of the row reached.
+    void stepPictures(int rows);
 
     // A folder, or a file, given from outside (the command line, a drop,
     // a later launch, the desktop's player controls), opened on a later
@@ -95,9 +99,9 @@ public:
     // of any window runs.
     void endNow();
 
-    // Whether the screen should stay on: a clip plays in video mode, or a
-    // picture fills the screen.
-    bool keepsScreenOn();
+    // What the program is doing, as the desktop's player controls and the
+    // screen-saver hold see it.
+    PlaybackState& playbackState() { return playbackState_; }
 
 protected:
     // The media keys, in whichever of the program's windows has the focus.
@@ -106,7 +110,11 @@ protected:
 private:
     void offerSessionServices();
     void openNow(const QByteArray& path);
-    MprisState mprisState();
+    MprisState mprisState() const;
+    void followPlaybackState();
+    // The video window's player and the picture window as they are now.
+    void noteClip();
+    void notePicture();
     void raiseMainWindow();
     void createSearch();
     void createTransport();
@@ -136,5 +144,7 @@ private:
     std::unique_ptr<MprisService> mpris_;
     std::unique_ptr<CopyService> copyService_;
     std::unique_ptr<RemoteCommands> remote_;
-    QTimer screenWatch_;
+    PlaybackState playbackState_;
+    // A player's changes within one command are taken together, once it is done.
+    QTimer clipLater_;
 };

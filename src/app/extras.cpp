@@ -106,11 +106,8 @@ Extras::Resume Extras::resumeFor(const QByteArray& searchedFolder)
     for (const ResumePlace& place : readResumePlaces(app_.settings())) {
         if (place.folder != searchedFolder)
             continue;
-        ListView& list = *app_.mainWindow().fileList;
-        for (int row = 1; row <= list.count(); ++row)
-            if (list.fullPath(row) == place.file)
-                return {row, place.position};
-        return {}; // the row is gone: row 1
+        const int row = app_.mainWindow().fileList->rowOf(place.file);
+        return row > 0 ? Resume{row, place.position} : Resume{}; // the row is gone: row 1
     }
     return {};
 }
@@ -184,5 +181,5 @@ void Extras::showNextSlide()
         if (row == 0 || !list.rows().isFolder(row - 1))
             break;
     }
-    app_.ShowSelectedPicture();
+    app_.showSelectedRow();
 }

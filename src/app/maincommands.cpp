@@ -149,7 +149,7 @@ void MainWindow::Command3_Click()
 {
     if (refuseInStillPictureMode())
         return;
-    app_.transport().setScanMode(ScanMode::Normal);
+    setScanMode(ScanMode::Normal);
     app_.transport().videoWindow().player().Play();
     fileList->setFocus();
 }
@@ -158,7 +158,7 @@ void MainWindow::Command4_Click()
 {
     if (refuseInStillPictureMode())
         return;
-    app_.transport().setScanMode(ScanMode::Normal);
+    setScanMode(ScanMode::Normal);
     app_.transport().videoWindow().player().Stop();
     fileList->setFocus();
 }
@@ -175,7 +175,7 @@ void MainWindow::Command6_Click()
     if (refuseInStillPictureMode())
         return;
     app_.transport().videoWindow().player().Play();
-    app_.transport().setScanMode(ScanMode::FastForward);
+    setScanMode(ScanMode::FastForward);
 }
 
 void MainWindow::Command7_Click()
@@ -183,7 +183,7 @@ void MainWindow::Command7_Click()
     if (refuseInStillPictureMode())
         return;
     app_.transport().videoWindow().player().Play();
-    app_.transport().setScanMode(ScanMode::Rewind);
+    setScanMode(ScanMode::Rewind);
 }
 
 void MainWindow::Command8_Click()
@@ -191,6 +191,15 @@ void MainWindow::Command8_Click()
     if (refuseInStillPictureMode())
         return;
     mnuNextBack_Click();
+}
+
+void MainWindow::setScanMode(ScanMode mode)
+{
+    app_.transport().setScanMode(mode);
+    if (mode == ScanMode::Normal)
+        scanTimer->stop();
+    else if (!scanTimer->isActive())
+        scanTimer->start();
 }
 
 void MainWindow::Slider1_Change()
@@ -225,7 +234,7 @@ void MainWindow::ListView1_Click()
     if (isVideoMode())
         app_.transport().playSelectedOrPassOn(Transport::Direction::Forward);
     else
-        app_.ShowSelectedPicture();
+        app_.showSelectedRow();
 }
 
 void MainWindow::ListView1_KeyDown(int keyCode)
@@ -249,7 +258,7 @@ void MainWindow::ListView1_Keyup(int keyCode)
         return;
     }
     if (isStillPictureMode())
-        app_.ShowSelectedPicture();
+        app_.showSelectedRow();
 }
 
 // ---- Menus ----
@@ -266,23 +275,23 @@ void MainWindow::mnuPlay_Click()
 
 void MainWindow::mnu50_Click()
 {
-    app_.transport().ApplyScreenSize(50);
+    app_.transport().setScreenSize(50);
 }
 
 void MainWindow::mnu100_Click()
 {
-    app_.transport().ApplyScreenSize(100);
+    app_.transport().setScreenSize(100);
 }
 
 void MainWindow::mnu150_Click()
 {
-    app_.transport().ApplyScreenSize(150);
+    app_.transport().setScreenSize(150);
 }
 
 void MainWindow::mnuNext_Click()
 {
     if (isStillPictureMode())
-        return stepPicture(SelectNextRow);
+        return app_.stepPictures(1);
     app_.transport().videoWindow().player().Play();
     app_.transport().selectNextRow();
     app_.transport().playSelectedOrPassOn(Transport::Direction::Forward);
@@ -291,18 +300,10 @@ void MainWindow::mnuNext_Click()
 void MainWindow::mnuNextBack_Click()
 {
     if (isStillPictureMode())
-        return stepPicture(SelectPreviousRow);
+        return app_.stepPictures(-1);
     app_.transport().videoWindow().player().Play();
     app_.transport().selectPreviousRow();
     app_.transport().playSelectedOrPassOn(Transport::Direction::Backward);
-}
-
-void MainWindow::stepPicture(void (*select)(ListView&))
-{
-    // The picture of the row reached is shown, as Space shows it; a
-    // picture sent to the player would be drawn nowhere.
-    select(*fileList);
-    app_.ShowSelectedPicture();
 }
 
 bool MainWindow::mediaKey(int key)
@@ -314,10 +315,10 @@ bool MainWindow::mediaKey(int key)
     case Qt::Key_MediaPause:
     case Qt::Key_MediaTogglePlayPause:
     case Qt::Key_MediaStop:
-        if (isStillPictureMode())
-            pictureKey(key);
-        else
+        if (!isStillPictureMode())
             playbackKey(key);
+        else if (key == Qt::Key_MediaNext || key == Qt::Key_MediaPrevious)
+            app_.stepPictures(key == Qt::Key_MediaNext ? 1 : -1); // as Space and 無変換; nothing plays
         return true;
     default:
         return false;
@@ -360,19 +361,7 @@ void MainWindow::stepRows(int rows)
 {
     if (!isStillPictureMode())
         return app_.transport().stepRows(rows);
-    const int moves = fileList->count() > 0 ? std::abs(rows) % fileList->count() : 0;
-    for (int i = 0; i < moves; ++i)
-        rows > 0 ? SelectNextRow(*fileList) : SelectPreviousRow(*fileList);
-    app_.ShowSelectedPicture();
-}
-
-void MainWindow::pictureKey(int key)
-{
-    // As Space and 無変換 do; there is nothing to play or stop.
-    if (key == Qt::Key_MediaNext)
-        stepPicture(SelectNextRow);
-    else if (key == Qt::Key_MediaPrevious)
-        stepPicture(SelectPreviousRow);
+    app_.stepPictures(rows);
 }
 
 void MainWindow::playbackKey(int key)

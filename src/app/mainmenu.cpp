@@ -1,12 +1,14 @@
 // The main window's menu bar and the wiring of its controls.
 #include "app/mainwindow.h"
 
+#include "app/application.h"
 #include "app/picturebutton.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
 #include "list/listview.h"
 
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QSlider>
 
 namespace {
@@ -78,6 +80,13 @@ void MainWindow::connectControls()
     connect(fileList, &ListView::Click, this, &MainWindow::ListView1_Click);
     connect(fileList, &ListView::KeyDown, this, &MainWindow::ListView1_KeyDown);
     connect(fileList, &ListView::KeyUp, this, &MainWindow::ListView1_Keyup);
+    // The desktop's player controls show the mode and the volume as set here.
+    PlaybackState& state = app_.playbackState();
+    for (QRadioButton* option : {videoModeOption, pictureModeOption})
+        connect(option, &QRadioButton::toggled, &state, [this, &state] { state.setVideoMode(isVideoMode()); });
+    connect(volumeSlider, &QSlider::valueChanged, &state, [&state, slider = volumeSlider] {
+        state.setVolume(double(slider->value() - slider->minimum()) / std::max(1, slider->maximum() - slider->minimum()));
+    });
     const std::pair<PictureButton*, void (MainWindow::*)()> clicks[] = {
         {searchButton, &MainWindow::Command1_Click}, {cancelButton, &MainWindow::Command2_Click},
         {playButton, &MainWindow::Command3_Click}, {stopButton, &MainWindow::Command4_Click},

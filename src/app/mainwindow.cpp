@@ -175,7 +175,6 @@ void MainWindow::Form_Load()
     // The drive list (tab index 0) has the focus first, so a first arrow
     // key cannot switch the mode unseen.
     driveList->setFocus();
-    scanTimer->start();
     loaded_ = true;
 }
 

@@ -15,6 +15,7 @@ class QLabel;
 class QMenu;
 class QRadioButton;
 class QSlider;
+enum class ScanMode;
 
 // Form1: the narrow main window at the screen's left edge.
 class MainWindow : public QMainWindow {
@@ -109,9 +110,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void pictureKey(int key);
-    // Moves the selection with select and shows the picture of the row reached.
-    void stepPicture(void (*select)(ListView&));
+    // Timer1 ticks only while fast forward or rewind has a position to move.
+    void setScanMode(ScanMode mode);
     void playbackKey(int key);
     void createControls();
     void createButtons();

@@ -5,13 +5,11 @@
 #include "app/mprisservice.h"
 #include "app/remotecommands.h"
 #include "app/singlecopy.h"
-#include "list/listview.h"
 #include "platform/sessionbus.h"
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
 #include "search/searchcommand.h"
-#include "viewer/picturewindow.h"
 
 #include <QSlider>
 #include <cmath>
@@ -24,7 +22,7 @@ void Application::offerSessionServices()
         [this](const QByteArray& path) { openNow(path); },
         [this](int rows) { mainWindow_->stepRows(rows); },
         [this](int key) { mainWindow_->mediaKey(key); },
-        [this] { mpris_->refresh(); },
+        [this] { noteClip(); }, // announced before the next request is read
     });
     mpris_ = std::make_unique<MprisService>(MprisService::Hooks{
         [this] { return mprisState(); },
@@ -51,25 +49,19 @@ void Application::offerSessionServices()
     });
 }
 
-MprisState Application::mprisState()
+MprisState Application::mprisState() const
 {
-    MainWindow& main = *mainWindow_;
     MprisState state;
-    const QSlider& slider = *main.volumeSlider;
-    state.volume = double(slider.value() - slider.minimum()) / std::max(1, slider.maximum() - slider.minimum());
-    state.canPlay = main.isVideoMode();
-    if (main.isVideoMode()) {
-        VideoWindow* video = transport_->loadedVideoWindow();
-        if (!video || !video->player().hasClip())
-            return state;
-        const MediaPlayer& player = video->player();
-        state.status = player.isStopped() ? QStringLiteral("Stopped")
-                       : player.isPaused() ? QStringLiteral("Paused")
-                       : player.isPlaying() ? QStringLiteral("Playing") : QStringLiteral("Stopped");
-        state.path = player.playingEntry().isEmpty() ? player.fileName() : player.playingEntry();
-        state.lengthUs = player.Duration() > 0 ? qint64(player.Duration() * 1e6) : 0;
-    } else if (pictureWindow_ && pictureWindow_->isVisible() && main.fileList->selectedIndex() > 0) {
-        state.path = main.fileList->fullPath(main.fileList->selectedIndex());
+    state.volume = playbackState_.volume();
+    state.canPlay = playbackState_.videoMode();
+    if (playbackState_.videoMode()) {
+        const PlaybackState::Clip& clip = playbackState_.clip();
+        static const QString kStatus[] = {QStringLiteral("Stopped"), QStringLiteral("Playing"), QStringLiteral("Paused")};
+        state.status = kStatus[int(clip.status)];
+        state.path = clip.path;
+        state.lengthUs = clip.lengthUs;
+    } else {
+        state.path = playbackState_.picture().path;
     }
     return state;
 }

@@ -82,6 +82,14 @@ QByteArray ListView::fullPath(int index) const
     return model_.folderOf(index - 1) + model_.nameOf(index - 1);
 }
 
+int ListView::rowOf(const QByteArray& path)
+{
+    for (int row = 1; row <= count(); ++row)
+        if (fullPath(row) == path)
+            return row;
+    return 0;
+}
+
 QString ListView::rowText(int index) const
 {
     return model_.text(index - 1, 0);

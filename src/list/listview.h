@@ -22,6 +22,8 @@ public:
     void EnsureVisible(int index);
     // The row's full path on disk: its folder followed by its name.
     QByteArray fullPath(int index) const;
+    // The first row with that full path; 0 when none has it.
+    int rowOf(const QByteArray& path);
     QString rowText(int index) const;
 
     void appendRow(const QByteArray& folderPath, const QByteArray& name, qint64 sizeKb);

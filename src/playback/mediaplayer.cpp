@@ -51,7 +51,6 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent)
     });
     seekTimer_.setInterval(250);
     connect(&seekTimer_, &QTimer::timeout, this, &MediaPlayer::updateSeekBar);
-    seekTimer_.start();
     hideStripTimer_.setSingleShot(true);
     hideStripTimer_.setInterval(2000);
     connect(&hideStripTimer_, &QTimer::timeout, this, [this] {
@@ -113,10 +112,8 @@ bool MediaPlayer::ensureEngine()
         engine_->setHardwareDecoding(true);
     connect(engine_.get(), &MpvEngine::endOfStream, this, &MediaPlayer::playNextEntry);
     connect(engine_.get(), &MpvEngine::failed, this, &MediaPlayer::passOverFailedEntry);
-    connect(engine_.get(), &MpvEngine::lateOpened, this, [this] {
-        updateSeekBar();
-        emit LateOpened();
-    });
+    connect(engine_.get(), &MpvEngine::lateOpened, this, &MediaPlayer::LateOpened);
+    connect(engine_.get(), &MpvEngine::stateChanged, this, &MediaPlayer::followState);
     if (surface_)
         surface_->setEngine(engine_.get());
     return true;
@@ -137,9 +134,11 @@ bool MediaPlayer::setFileName(const QByteArray& path, QString* error)
     if (!openNextEntry(error)) {
         if (error && error->isEmpty())
             *error = QStringLiteral("nothing to play");
+        followState();
         return false;
     }
     fileName_ = path;
+    followState();
     return true;
 }
 
@@ -148,10 +147,8 @@ bool MediaPlayer::openNextEntry(QString* error)
     // Entries that cannot be played are passed over.
     while (next_ < entries_.size()) {
         playing_ = entries_[next_++];
-        if (engine_->open(playing_, error, openWait_) != MpvEngine::OpenResult::Refused) {
-            updateSeekBar();
+        if (engine_->open(playing_, error, openWait_) != MpvEngine::OpenResult::Refused)
             return true;
-        }
     }
     playing_.clear();
     return false;
@@ -200,12 +197,14 @@ void MediaPlayer::Play()
     stopped_ = false;
     if (engine_)
         engine_->play();
+    followState();
 }
 
 void MediaPlayer::Pause()
 {
     if (engine_)
         engine_->pause();
+    followState();
 }
 
 void MediaPlayer::Stop()
@@ -213,6 +212,7 @@ void MediaPlayer::Stop()
     stopped_ = true;
     if (engine_)
         engine_->stop();
+    followState();
 }
 
 bool MediaPlayer::isPaused() const
@@ -251,6 +251,36 @@ void MediaPlayer::togglePause()
         engine_->play();
     else
         engine_->pause();
+    followState();
+}
+
+void MediaPlayer::followState()
+{
+    updateSeekTimer();
+    updateSeekBar();
+    emit stateChanged();
+}
+
+void MediaPlayer::updateSeekTimer()
+{
+    const bool moving = isVisible() && isPlaying();
+    if (moving && !seekTimer_.isActive())
+        seekTimer_.start();
+    else if (!moving)
+        seekTimer_.stop();
+}
+
+void MediaPlayer::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    updateSeekTimer();
+    updateSeekBar();
+}
+
+void MediaPlayer::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    updateSeekTimer();
 }
 
 void MediaPlayer::updateSeekBar()

@@ -82,6 +82,13 @@ signals:
     void PlaybackFailed();
     // A file still opening when FileName returned has opened and plays.
     void LateOpened();
+    // A clip was opened, played, paused, stopped or let go of, or its
+    // length became known.
+    void stateChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     bool openNextEntry(QString* error);
@@ -89,6 +96,10 @@ private:
     void passOverFailedEntry();
     void replacePictureWithSurface();
     void togglePause();
+    // Announces a change and keeps the seek bar with it.
+    void followState();
+    // The seek bar moves only while a clip plays where it can be seen.
+    void updateSeekTimer();
     void updateSeekBar();
     void showSeekBarForAMoment();
 

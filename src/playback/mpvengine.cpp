@@ -128,14 +128,15 @@ void MpvEngine::onRenderUpdate(void* engine)
 
 void MpvEngine::drainEvents(double firstTimeout)
 {
-    double timeout = firstTimeout;
-    for (;;) {
+    const Status before = status();
+    for (double timeout = firstTimeout;; timeout = 0) {
         const mpv_event* event = api_.wait_event(handle_, timeout);
         if (event->event_id == MPV_EVENT_NONE)
-            return;
+            break;
         handleEvent(*event);
-        timeout = 0;
     }
+    if (status() != before)
+        emit stateChanged();
 }
 
 void MpvEngine::handlePropertyChange(const mpv_event& event)

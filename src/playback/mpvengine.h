@@ -82,8 +82,18 @@ signals:
     void failed();
     // An open that was still pending has loaded; its duration is known.
     void lateOpened();
+    // The player loaded or let go of a clip, paused or resumed, or learnt
+    // the clip's length, while its events were taken.
+    void stateChanged();
 
 private:
+    struct Status {
+        bool loaded, paused, opening;
+        std::optional<double> duration;
+        bool operator==(const Status&) const = default;
+    };
+    Status status() const { return {loaded_, paused_, late_, duration_}; }
+
     MpvEngine(const MpvApi& api, mpv_handle* handle);
     void drainEvents(double firstTimeout = 0);
     void handleEvent(const mpv_event& event);

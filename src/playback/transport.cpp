@@ -30,6 +30,9 @@ VideoWindow& Transport::videoWindow()
                 placeForScan();
         });
         connect(window_, &ToolWindow::focusMainWindow, this, [this] { hooks_.focusMainWindow(); });
+        connect(&window_->player(), &MediaPlayer::stateChanged, this, &Transport::playerChanged);
+        connect(window_, &QObject::destroyed, this, &Transport::playerChanged);
+        emit playerChanged();
     }
     return *window_;
 }
@@ -239,8 +242,8 @@ void Transport::ScanStep()
     }
 }
 
-void Transport::ApplyScreenSize(int percent)
+void Transport::setScreenSize(int percent)
 {
     screenSize_ = percent;
-    ::ApplyScreenSize(videoWindow(), screenSize_);
+    ApplyScreenSize(videoWindow(), screenSize_);
 }

@@ -67,7 +67,7 @@ public:
     void ScanStep();
     // Sizes the video window to 50, 100 or 150 % of its load-time size;
     // other values change nothing.
-    void ApplyScreenSize(int percent);
+    void setScreenSize(int percent);
     int screenSize() const { return screenSize_; }
 
     // Shuffled play: the end of stream and Next/Previous follow a random
@@ -84,6 +84,11 @@ public:
     // Selects the row that plays after, or before, the selected one.
     void selectNextRow();
     void selectPreviousRow();
+
+signals:
+    // The video window's player changed state (see MediaPlayer::stateChanged),
+    // or the window came or went.
+    void playerChanged();
 
 private:
     // The endless loop: the next row, and play it; rows that cannot be

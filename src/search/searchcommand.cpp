@@ -21,7 +21,7 @@ void FileSearch::SearchFiles()
     list_.clearRows();
     if (hooks_.isVideoMode())
         hooks_.prepareVideo();
-    WalkFolder(folderList_.nativePath());
+    walkWithFilter(folderList_.nativePath());
     if (hooks_.isVideoMode())
         hooks_.presentVideo();
     else
@@ -35,7 +35,7 @@ void FileSearch::SearchFiles()
         hooks_.finished();
 }
 
-void FileSearch::WalkFolder(const QByteArray& folder)
+void FileSearch::walkWithFilter(const QByteArray& folder)
 {
     const QByteArray start = folderList_.nativePath();
     WalkContext context{
@@ -51,7 +51,7 @@ void FileSearch::WalkFolder(const QByteArray& folder)
     // folder: they are held until the walk returns.
     settings_.holdWrites(settingskeys::kFolderKeys);
     startReadingAhead(context);
-    ::WalkFolder(folder, context);
+    WalkFolder(folder, context);
     // A folder searched that has gone (renamed during the walk) stays the
     // user's choice in the file, never a folder the walk passed.
     const bool back = folderList_.setNativePath(start);

@@ -38,7 +38,7 @@ public:
     void SearchFiles();
     // Walks the folder with the program's filter. The folder list follows
     // the walk and returns to where it was when the walk ends.
-    void WalkFolder(const QByteArray& folder);
+    void walkWithFilter(const QByteArray& folder);
 
     bool isRunning() const { return running_; }
     void requestCancel() { cancelFlag_ = true; }

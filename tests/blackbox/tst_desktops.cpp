@@ -66,13 +66,17 @@ QRect litArea(const QImage& shot, const QRect& area)
     return lit;
 }
 
-// The window with that title, its outer rectangle once it is the one asked.
-bool settlesAt(ProgramProcess& program, const QString& title, const QRect& outer)
+// The window with that title, its outer rectangle once it is the one asked
+// (else the last one seen, for the failure's message).
+QRect settledAt(ProgramProcess& program, const QString& title, const QRect& outer)
 {
-    return testsupport::waitFor([&] {
+    QRect seen;
+    testsupport::waitFor([&] {
         QTest::qWait(100);
-        return program.outerGeometry(program.waitForWindow(title, 2000)) == outer;
+        seen = program.outerGeometry(program.waitForWindow(title, 2000));
+        return seen == outer;
     }, 15000); // a window manager on a busy machine takes seconds
+    return seen;
 }
 
 // F11 in the window with that title, until its client area covers the area.
@@ -124,7 +128,8 @@ private slots:
             QVERIFY(program.start({}, {tree.path("a.jpg")}));
             const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
             QCOMPARE(main.topLeft(), QPoint(0, 0));
-            QVERIFY(settlesAt(program, QStringLiteral("a.jpg"), QRect(QPoint(main.right() + 1, 0), QPoint(1279, 1023 - 40))));
+            const QRect abovePanel(QPoint(main.right() + 1, 0), QPoint(1279, 1023 - 40));
+            QCOMPARE(settledAt(program, QStringLiteral("a.jpg"), abovePanel), abovePanel);
             QVERIFY(goesFullScreen(program, QStringLiteral("a.jpg"), screen));
             // Drawn in the middle of the screen, over the panel.
             QRect picture;
@@ -162,7 +167,7 @@ private slots:
         QVERIFY(program.start({}, {tree.path("a.jpg")}));
         const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
         const QRect normal(QPoint(main.right() + 1, 0), QPoint(1279, 1023));
-        QVERIFY(settlesAt(program, QStringLiteral("a.jpg"), normal));
+        QCOMPARE(settledAt(program, QStringLiteral("a.jpg"), normal), normal);
         const QString picture = program.waitForWindow(QStringLiteral("a.jpg"));
 
         openbox.setPaused(true);
@@ -178,7 +183,7 @@ private slots:
         QTest::qWait(700);
         run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("F11")});
         run(QStringLiteral("xset"), {QStringLiteral("r"), QStringLiteral("rate")});
-        QVERIFY(settlesAt(program, QStringLiteral("a.jpg"), normal));
+        QCOMPARE(settledAt(program, QStringLiteral("a.jpg"), normal), normal);
         QTest::qWait(500);
         QVERIFY(!windowManagerHasItFullScreen(picture));
     }
@@ -210,7 +215,8 @@ private slots:
             ProgramProcess program; // a picture that is not the folder's first
             QVERIFY(program.start({}, {pictures.path("b.jpg")}));
             const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
-            QVERIFY(settlesAt(program, QStringLiteral("b.jpg"), QRect(QPoint(main.right() + 1, 0), QPoint(1279, 1023))));
+            const QRect beside(QPoint(main.right() + 1, 0), QPoint(1279, 1023));
+            QCOMPARE(settledAt(program, QStringLiteral("b.jpg"), beside), beside);
         }
     }
 
@@ -231,7 +237,8 @@ private slots:
             QVERIFY(program.start({}, {tree.path("a.jpg")}));
             const QRect main = program.outerGeometry(program.waitForWindow(kMainTitle));
             QCOMPARE(main.topLeft(), primary.topLeft());
-            QVERIFY(settlesAt(program, QStringLiteral("a.jpg"), QRect(QPoint(main.right() + 1, 0), primary.bottomRight())));
+            const QRect beside(QPoint(main.right() + 1, 0), primary.bottomRight());
+            QCOMPARE(settledAt(program, QStringLiteral("a.jpg"), beside), beside);
             QVERIFY(goesFullScreen(program, QStringLiteral("a.jpg"), primary));
         }
         {

@@ -110,7 +110,7 @@ private slots:
         while (!(next->focusPolicy() & Qt::TabFocus))
             next = next->nextInFocusChain();
         QCOMPARE(next, dialog.otherCheck(0)); // Tab goes on to the other formats
-        program.app->search().WalkFolder(tree.nativeRoot());
+        program.app->search().walkWithFilter(tree.nativeRoot());
         QCOMPARE(program.app->mainWindow().fileList->count(), 1); // off until chosen
         dialog.otherCheck(0)->setChecked(true); // *.mp4
         dialog.otherCheck(2)->setChecked(true); // *.mkv
@@ -120,7 +120,7 @@ private slots:
         QCOMPARE(stored(program, "mp4"), QStringLiteral("ON"));
         QCOMPARE(stored(program, "flac"), QStringLiteral("OFF"));
         program.app->mainWindow().fileList->clearRows();
-        program.app->search().WalkFolder(tree.nativeRoot());
+        program.app->search().walkWithFilter(tree.nativeRoot());
         QCOMPARE(program.app->mainWindow().fileList->count(), 3);
         QCOMPARE(program.app->pictureTypesDialog().otherCheck(1)->text(), QStringLiteral("*.png"));
     }
@@ -166,7 +166,7 @@ private slots:
             program.app->mediaTypesDialog().okButton->click();
             inFile = QSettings(program.settingsFile(), QSettings::IniFormat).value("MPFile/mov").toString();
         });
-        program.app->search().WalkFolder(tree.nativeRoot());
+        program.app->search().walkWithFilter(tree.nativeRoot());
         QVERIFY(clicked);
         QCOMPARE(inFile, QStringLiteral("OFF"));
     }
@@ -202,7 +202,7 @@ private slots:
         tree.addAll({"a.avi", "b.mp3"});
         program.app->mainWindow().mnuOption_Click();
         program.app->mediaTypesDialog().Check(0)->setChecked(false); // untick *.avi, no OK
-        program.app->search().WalkFolder(tree.nativeRoot());
+        program.app->search().walkWithFilter(tree.nativeRoot());
         QCOMPARE(program.app->mainWindow().fileList->count(), 1);
         QCOMPARE(program.app->mainWindow().fileList->rowText(1), QStringLiteral("b.mp3"));
     }

@@ -114,10 +114,10 @@ private slots:
                 QVERIFY(QFile::copy(testsupport::fixture("landscape.jpg"), tree.path("shown.jpg")));
                 testsupport::fillRows(*program.app, {"hung/a.jpg", "shown.jpg"}, tree.nativeRoot() + '/');
                 clock.start();
-                program.app->ShowSelectedPicture();
+                program.app->showSelectedRow();
                 QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
                 program.app->mainWindow().fileList->select(2);
-                program.app->ShowSelectedPicture();
+                program.app->showSelectedRow();
                 PictureWindow& window = program.app->pictureWindow();
                 QVERIFY(testsupport::waitFor([&] { return window.image().isVisibleTo(&window); }));
                 QCOMPARE(window.windowTitle(), QStringLiteral("shown.jpg"));

@@ -24,7 +24,7 @@ QStringList walk(Application& app, const QByteArray& root)
 {
     ListView& list = *app.mainWindow().fileList;
     list.clearRows();
-    app.search().WalkFolder(root);
+    app.search().walkWithFilter(root);
     QStringList names;
     for (int i = 1; i <= list.count(); ++i)
         names << list.rowText(i);

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QThread>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -65,6 +66,13 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds)
         QTest::qWait(5);
     }
     return true;
+}
+
+double busyFactor()
+{
+    QFile loadAverage(QStringLiteral("/proc/loadavg"));
+    const double load = loadAverage.open(QIODevice::ReadOnly) ? loadAverage.readAll().split(' ').value(0).toDouble() : 0;
+    return std::max(1.0, load / std::max(1, QThread::idealThreadCount()));
 }
 
 MessageRecorder::MessageRecorder()

@@ -34,6 +34,10 @@ bool makeOwnDevice(const QByteArray& path);
 
 // Waits, processing events, until the condition holds or the time is up.
 bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000);
+// How many times over the cores the machine is asked for (the last
+// minute's load; 1 when it has cores to spare): a bound on how long the
+// program takes to answer is stretched by it, as a busy machine shares them.
+double busyFactor();
 
 // Records the program's message boxes instead of showing them.
 class MessageRecorder {

@@ -38,7 +38,7 @@ void fill(Application& app, const QList<QByteArray>& names, const QByteArray& fo
 // Shows the selected row, and waits for its picture when it is read late.
 bool showSelected(Application& app)
 {
-    app.ShowSelectedPicture();
+    app.showSelectedRow();
     return testsupport::waitFor([&app] { return !app.pictureCache().hasLateCalls(); });
 }
 
@@ -318,7 +318,7 @@ private slots:
             program.app->mainWindow().fileList->select(row);
             QElapsedTimer clock;
             clock.start();
-            program.app->ShowSelectedPicture();
+            program.app->showSelectedRow();
             QVERIFY(clock.elapsed() < 500); // a large picture is decoded in the background
             testsupport::waitFor([&] { return window.image().isVisibleTo(&window); }, shown ? 5000 : 300);
             QCOMPARE(window.image().isVisibleTo(&window), shown);
@@ -484,7 +484,7 @@ private slots:
         TestProgram program;
         fill(*program.app, {"big.gif", "landscape.jpg"});
         PictureWindow& window = program.app->pictureWindow();
-        program.app->ShowSelectedPicture(); // big.gif: decoded in the background
+        program.app->showSelectedRow(); // big.gif: decoded in the background
         QVERIFY(!window.image().isVisibleTo(&window));
         program.app->mainWindow().fileList->select(2);
         QVERIFY(showSelected(*program.app)); // and big.gif's late call came
@@ -509,7 +509,7 @@ private slots:
         TestProgram program;
         fill(*program.app, {"landscape.jpg"});
         QVERIFY(program.app->transport().loadedVideoWindow());
-        program.app->ShowSelectedPicture();
+        program.app->showSelectedRow();
         QVERIFY(!program.app->transport().loadedVideoWindow());
     }
 
