@@ -3,7 +3,7 @@
 // the gap between one clip's end and the next clip's first frame.
 #include "benchprogram.h"
 #include "benchtree.h"
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "list/listview.h"
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"

@@ -2,7 +2,7 @@
 // dwebp and Qt's own whole decode; a step to a picture read ahead; memory
 // while stepping through 100 photos.
 #include "benchprogram.h"
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "list/listview.h"
 #include "playback/transport.h"
 #include "viewer/pictureimage.h"

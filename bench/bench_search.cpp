@@ -3,7 +3,7 @@
 // folder of a million files), and the list with a million rows.
 #include "benchprogram.h"
 #include "benchtree.h"
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "list/listview.h"
 #include "playback/transport.h"
 #include "search/searchcommand.h"

@@ -1,6 +1,6 @@
 // The mount table: any text gives volumes with absolute mount paths.
 #include "fuzzsupport.h"
-#include "platform/mounttable.h"
+#include "desktop/mounttable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,7 +1,7 @@
 // The recently-used list: added to, it stays well-formed and keeps every
 // entry it held; a list it refuses is left byte for byte.
 #include "fuzzsupport.h"
-#include "platform/recentfiles.h"
+#include "desktop/recentfiles.h"
 
 #include <QXmlStreamReader>
 

@@ -1,6 +1,6 @@
 // The resume places: what is written reads back the same, within the bound.
 #include "fuzzsupport.h"
-#include "settings/resumeplaces.h"
+#include "core/resumeplaces.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/playbackstate.h"
-#include "platform/idleinhibitor.h"
-#include "platform/mounttable.h"
+#include "desktop/idleinhibitor.h"
+#include "desktop/mounttable.h"
 #include "settings/filetypetable.h"
 #include "settings/settingsstore.h"
 

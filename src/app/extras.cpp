@@ -1,12 +1,12 @@
 #include "app/extras.h"
 
 #include "app/application.h"
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "list/listview.h"
 #include "playback/mediaplayer.h"
 #include "playback/videowindow.h"
 #include "playback/transport.h"
-#include "settings/resumeplaces.h"
+#include "core/resumeplaces.h"
 #include "viewer/picturewindow.h"
 
 #include <QActionGroup>

@@ -1,13 +1,13 @@
-#include "app/aboutwindow.h"
+#include "help/aboutwindow.h"
 #include "app/application.h"
 #include "app/benchhook.h"
 #include "app/closesignals.h"
 #include "app/commandline.h"
-#include "app/singlecopy.h"
-#include "app/mainwindow.h"
+#include "desktop/singlecopy.h"
+#include "mainwindow/mainwindow.h"
 #include "platform/deferredicons.h"
 #include "platform/displayconnect.h"
-#include "platform/sessionbus.h"
+#include "desktop/sessionbus.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -1,11 +1,11 @@
 // The program's part in the desktop session: the player controls (MPRIS)
 // and the single copy that later launches hand their paths to.
 #include "app/application.h"
-#include "app/mainwindow.h"
-#include "app/mprisservice.h"
+#include "mainwindow/mainwindow.h"
+#include "desktop/mprisservice.h"
 #include "app/remotecommands.h"
-#include "app/singlecopy.h"
-#include "platform/sessionbus.h"
+#include "desktop/singlecopy.h"
+#include "desktop/sessionbus.h"
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"

@@ -23,7 +23,7 @@ VideoWindow& Transport::videoWindow()
         window_ = new VideoWindow();
         window_->Form_Load(hooks_.areaBesideMainWindow);
         window_->player().setHardwareDecoding(hardwareDecoding_);
-        connect(&window_->player(), &MediaPlayer::EndOfStream, this, &Transport::EndOfStream);
+        connect(&window_->player(), &MediaPlayer::EndOfStream, this, &Transport::MediaPlayer1_EndOfStream);
         connect(&window_->player(), &MediaPlayer::PlaybackFailed, this, &Transport::passOnAfterFailure);
         connect(&window_->player(), &MediaPlayer::LateOpened, this, [this] {
             if (!window_->player().isPaused()) // paused while it opened: it stays so
@@ -64,7 +64,7 @@ void Transport::preparePlayer()
     }).detach();
 }
 
-void Transport::EndOfStream()
+void Transport::MediaPlayer1_EndOfStream()
 {
     if (listComing_)
         return;

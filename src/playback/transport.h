@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/shuffleorder.h"
+#include "core/shuffleorder.h"
 
 #include <QObject>
 #include <QPointer>
@@ -93,7 +93,7 @@ signals:
 private:
     // The endless loop: the next row, and play it; rows that cannot be
     // played are passed over, once round the list at most.
-    void EndOfStream();
+    void MediaPlayer1_EndOfStream();
     // A clip that failed while playing, or could not be opened after all,
     // passes on like a refused row; after a whole round of such failures
     // in a row the loop rests.

@@ -1,7 +1,7 @@
 #include "search/dirlist.h"
 
-#include "platform/folderprobe.h"
-#include "platform/mounttable.h"
+#include "desktop/folderprobe.h"
+#include "desktop/mounttable.h"
 #include "platform/nativename.h"
 #include "search/folderlisting.h"
 

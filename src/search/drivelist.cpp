@@ -1,6 +1,6 @@
 #include "search/drivelist.h"
 
-#include "platform/folderprobe.h"
+#include "desktop/folderprobe.h"
 
 #include <QFile>
 #include <QStyleOptionComboBox>

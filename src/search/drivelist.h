@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/mounttable.h"
+#include "desktop/mounttable.h"
 
 #include <QComboBox>
 

@@ -1,5 +1,5 @@
-#include "app/mainwindow.h"
-#include "app/mprisservice.h"
+#include "mainwindow/mainwindow.h"
+#include "desktop/mprisservice.h"
 #include "list/listview.h"
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"
@@ -8,7 +8,7 @@
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 
-#include "app/singlecopy.h"
+#include "desktop/singlecopy.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

@@ -1,6 +1,6 @@
-#include "app/aboutwindow.h"
-#include "app/helpviewer.h"
-#include "app/mainwindow.h"
+#include "help/aboutwindow.h"
+#include "help/helpviewer.h"
+#include "mainwindow/mainwindow.h"
 #include "dialogs/filetypedialog.h"
 #include "support/testsupport.h"
 

@@ -1,5 +1,5 @@
 #include "app/commandline.h"
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "list/listview.h"
 #include "platform/nativename.h"
 #include "playback/mediaplayer.h"

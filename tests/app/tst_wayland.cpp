@@ -1,6 +1,6 @@
 // The windows under a native Wayland session (weston, headless), where the
 // compositor places them: each must still fit the screen's available area.
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "support/desktop.h"
 #include "support/testsupport.h"
 #include "viewer/picturewindow.h"

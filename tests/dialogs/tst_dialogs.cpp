@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "dialogs/filetypedialog.h"
 #include "list/listview.h"
 #include "search/searchcommand.h"

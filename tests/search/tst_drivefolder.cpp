@@ -1,5 +1,5 @@
 #include "app/application.h"
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "list/listview.h"
 #include "viewer/pictureimage.h"
 #include "viewer/picturewindow.h"

@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "list/listview.h"
 #include "search/dirlist.h"
 #include "search/folderlisting.h"

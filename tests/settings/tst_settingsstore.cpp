@@ -1,4 +1,4 @@
-#include "settings/resumeplaces.h"
+#include "core/resumeplaces.h"
 #include "settings/settingsstore.h"
 #include "support/testsupport.h"
 

@@ -1,6 +1,6 @@
 #include "support/testsupport.h"
 
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "platform/messagebox.h"
 #include "list/listview.h"
 #include "settings/settingsstore.h"

@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 #include "list/listview.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"

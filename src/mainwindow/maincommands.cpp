@@ -1,12 +1,12 @@
 // The main window's event procedures.
 #include "app/application.h"
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 
-#include "app/aboutwindow.h"
-#include "app/helpfile.h"
-#include "app/helpviewer.h"
+#include "help/aboutwindow.h"
+#include "help/helpfile.h"
+#include "help/helpviewer.h"
 #include "dialogs/filetypedialog.h"
-#include "platform/folderprobe.h"
+#include "desktop/folderprobe.h"
 #include "platform/messagebox.h"
 #include "platform/nativename.h"
 #include "playback/mediaplayer.h"

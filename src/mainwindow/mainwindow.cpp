@@ -1,7 +1,7 @@
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 
 #include "app/application.h"
-#include "app/picturebutton.h"
+#include "mainwindow/picturebutton.h"
 #include "platform/legiblecolour.h"
 #include "platform/nativename.h"
 #include "platform/twips.h"

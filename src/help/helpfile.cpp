@@ -1,4 +1,4 @@
-#include "app/helpfile.h"
+#include "help/helpfile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/sessionbus.h"
+#include "desktop/sessionbus.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>

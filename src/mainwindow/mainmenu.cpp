@@ -1,8 +1,8 @@
 // The main window's menu bar and the wiring of its controls.
-#include "app/mainwindow.h"
+#include "mainwindow/mainwindow.h"
 
 #include "app/application.h"
-#include "app/picturebutton.h"
+#include "mainwindow/picturebutton.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
 #include "list/listview.h"

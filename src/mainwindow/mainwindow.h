@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/mainlayout.h"
+#include "mainwindow/mainlayout.h"
 
 #include <QMainWindow>
 #include <QTimer>

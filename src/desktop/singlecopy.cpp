@@ -1,6 +1,6 @@
-#include "app/singlecopy.h"
+#include "desktop/singlecopy.h"
 
-#include "platform/sessionbus.h"
+#include "desktop/sessionbus.h"
 
 #include <QCryptographicHash>
 #include <QDBusMessage>

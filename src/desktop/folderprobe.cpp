@@ -1,4 +1,4 @@
-#include "platform/folderprobe.h"
+#include "desktop/folderprobe.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

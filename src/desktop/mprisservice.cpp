@@ -1,7 +1,7 @@
-#include "app/mprisservice.h"
+#include "desktop/mprisservice.h"
 
 #include "platform/nativename.h"
-#include "platform/sessionbus.h"
+#include "desktop/sessionbus.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>

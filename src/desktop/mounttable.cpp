@@ -1,6 +1,6 @@
-#include "platform/mounttable.h"
+#include "desktop/mounttable.h"
 
-#include "platform/folderprobe.h"
+#include "desktop/folderprobe.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "platform/idleinhibitor.h"
+#include "desktop/idleinhibitor.h"
 
-#include "platform/sessionbus.h"
+#include "desktop/sessionbus.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
-#include "app/helpviewer.h"
+#include "help/helpviewer.h"
 
-#include "app/aboutwindow.h"
+#include "help/aboutwindow.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

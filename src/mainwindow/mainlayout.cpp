@@ -1,4 +1,4 @@
-#include "app/mainlayout.h"
+#include "mainwindow/mainlayout.h"
 
 #include <algorithm>
 

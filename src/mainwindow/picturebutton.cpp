@@ -1,4 +1,4 @@
-#include "app/picturebutton.h"
+#include "mainwindow/picturebutton.h"
 
 #include <QEnterEvent>
 #include <QPainter>

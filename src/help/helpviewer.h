@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/helpfile.h"
+#include "help/helpfile.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "playback/shuffleorder.h"
+#include "core/shuffleorder.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/recentfiles.h"
+#include "desktop/recentfiles.h"
 
 #include "platform/nativename.h"
 

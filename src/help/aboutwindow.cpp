@@ -1,4 +1,4 @@
-#include "app/aboutwindow.h"
+#include "help/aboutwindow.h"
 
 #include "platform/legiblecolour.h"
 #include "platform/twips.h"
