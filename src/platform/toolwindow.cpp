@@ -226,7 +226,7 @@ void ToolWindow::keyPressEvent(QKeyEvent* event)
     const bool fullScreenKey = event->key() == Qt::Key_F11 || event->key() == Qt::Key_Escape;
     if (!fullScreenAllowed_ || !fullScreenKey)
         QWidget::keyPressEvent(event);
-    else if (event->isAutoRepeat())
+    else if (event->isAutoRepeat() || (event->key() == Qt::Key_F11 && event->timestamp() == lastF11Release_))
         return; // a held key changes the window once
     else if (event->key() == Qt::Key_F11)
         toggleFullScreen();
@@ -234,6 +234,15 @@ void ToolWindow::keyPressEvent(QKeyEvent* event)
         changeFullScreen(false, true);
     else
         emit focusMainWindow();
+}
+
+void ToolWindow::keyReleaseEvent(QKeyEvent* event)
+{
+    // X repeats a held key as a release and a press at the same time; on a
+    // busy machine the press can come too late for Qt to pair the two.
+    if (event->key() == Qt::Key_F11)
+        lastF11Release_ = event->timestamp();
+    QWidget::keyReleaseEvent(event);
 }
 
 void ToolWindow::mouseDoubleClickEvent(QMouseEvent* event)

@@ -41,6 +41,7 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
@@ -53,6 +54,7 @@ private:
     void changeFullScreenInPlace(bool on, bool thenFocusMainWindow);
 
     bool fullScreenAllowed_ = false;
+    quint64 lastF11Release_ = 0; // the X server's time of the last F11 let go
     QRect normalGeometry_;
     std::function<QRect()> placement_; // until the window manager's frame is known
     std::function<QRect()> placer_;    // where the window goes, kept

@@ -4,10 +4,12 @@
 #include "platform/nativename.h"
 #include "desktop/recentfiles.h"
 #include "platform/regularfile.h"
+#include "platform/toolwindow.h"
 #include "platform/twips.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyleFactory>
@@ -268,6 +270,27 @@ private slots:
 
     // A path of any length fits the screen, and boxes shown for other
     // programs never pile up or wait for an answer.
+    // A held F11 repeats as a release and a press with one time stamp; on
+    // a busy machine Qt may not see them as a repeat.
+    void aHeldFullScreenKeyChangesTheWindowOnce()
+    {
+        ToolWindow window;
+        window.allowFullScreen();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto f11 = [&window](QEvent::Type type, quint64 time) {
+            QKeyEvent key(type, Qt::Key_F11, Qt::NoModifier);
+            key.setTimestamp(time);
+            QApplication::sendEvent(&window, &key);
+        };
+        f11(QEvent::KeyRelease, 1000);
+        f11(QEvent::KeyPress, 1000);
+        QVERIFY(window.isVisible()); // not on its way to full screen
+        f11(QEvent::KeyRelease, 1100);
+        f11(QEvent::KeyPress, 1300); // pressed again
+        QVERIFY(!window.isVisible() || window.isFullScreen());
+    }
+
     void messagesFitTheScreenAndNoticesDoNotPileUp()
     {
         const QString path = u'/' + QString(100'000, u'あ') + QStringLiteral("\n") .repeated(40);
