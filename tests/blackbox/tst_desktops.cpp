@@ -268,10 +268,11 @@ private slots:
         const QString pictures = program.waitForWindow(QStringLiteral("a.jpg"));
         QVERIFY(!pictures.isEmpty());
         // The compositor places them as it likes, within the screen.
-        QVERIFY(testsupport::waitFor([&] {
+        QRect placed;
+        QVERIFY2(testsupport::waitFor([&] {
             QTest::qWait(100);
-            return QRect(0, 0, 1280, 1024).contains(program.outerGeometry(pictures));
-        }, 20000));
+            return QRect(0, 0, 1280, 1024).contains(placed = program.outerGeometry(pictures));
+        }, 20000), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(placed.x()).arg(placed.y()).arg(placed.width()).arg(placed.height())));
     }
 
     // An X display that refuses: Wayland where the session has it, else one
