@@ -80,6 +80,25 @@ QRect workArea(const QWidget& window)
     return screen->availableGeometry();
 }
 
+namespace {
+
+// A Wayland compositor places windows itself and does not tell where its
+// panels are (the work area is the whole screen), and GNOME's maximizes a
+// new window covering more than 80 % of the work area, hiding the main
+// window: there the window leaves room for a panel and stays well under that.
+QRect notMaximizedByTheCompositor(QRect area, const QRect& work)
+{
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return area;
+    constexpr double kRoomForPanels = 0.9;
+    constexpr double kLargestShare = 0.7;
+    area.setHeight(std::min(area.height(), int(kRoomForPanels * work.height())));
+    area.setWidth(std::min(area.width(), int(kLargestShare * work.width() * work.height() / std::max(1, area.height()))));
+    return area;
+}
+
+} // namespace
+
 QRect areaBeside(const QWidget& mainWindow)
 {
     // Beside the main window where it stands (the work area's left edge,
@@ -90,7 +109,7 @@ QRect areaBeside(const QWidget& mainWindow)
     right.setLeft(mainLeft + twips::toPixels(outerWidth(mainWindow)));
     QRect left = work;
     left.setRight(mainLeft - 1);
-    return right.width() >= left.width() ? right : left;
+    return notMaximizedByTheCompositor(right.width() >= left.width() ? right : left, work);
 }
 
 void ToolWindow::setOuterSize(double width, double height)

@@ -30,6 +30,12 @@ private slots:
         // Beside the main window, wherever the compositor puts the two.
         QVERIFY2(mainOuter.width() + outer.width() <= available.width(),
                  qPrintable(QStringLiteral("%1 + %2 > %3").arg(mainOuter.width()).arg(outer.width()).arg(available.width())));
+        // Not so large that GNOME maximizes it over the main window (80 % of
+        // the work area, which Qt does not know: a top bar takes 3 %), with
+        // room for a panel.
+        const double share = double(outer.width()) * outer.height() / (double(available.width()) * available.height());
+        QVERIFY2(share <= 0.75, qPrintable(QString::number(share)));
+        QVERIFY(outer.height() <= available.height() * 0.9);
     }
 
     // Full screen changes the window in place: it is never hidden and
