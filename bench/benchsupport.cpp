@@ -45,9 +45,12 @@ void idleFor(int milliseconds)
     loop.exec();
 }
 
-QByteArray startBus(QProcess& daemon)
+QByteArray startOwnSessionBus(QProcess& daemon)
 {
     daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
                                                  QStringLiteral("--print-address=1")});
-    return daemon.waitForReadyRead(5000) ? daemon.readLine().trimmed() : QByteArray();
+    const QByteArray address = daemon.waitForReadyRead(5000) ? daemon.readLine().trimmed() : QByteArray();
+    if (!address.isEmpty())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    return address;
 }

@@ -15,5 +15,7 @@ void waitUntil(const std::function<bool()>& done, int milliseconds);
 void idleFor(int milliseconds);
 
 class QProcess;
-// Starts a session bus of the benchmark's own in daemon; its address, or empty.
-QByteArray startBus(QProcess& daemon);
+// Starts a session bus of the benchmark's own in daemon and makes it the
+// session bus of this process and the programs it starts; its address, or
+// empty when there is no dbus-daemon.
+QByteArray startOwnSessionBus(QProcess& daemon);
