@@ -223,7 +223,8 @@ void Application::connectPictureWindow(PictureWindow& window)
         showSelectedRow();
     });
     connect(&window, &ToolWindow::focusMainWindow, this, &Application::focusMainWindow);
-    connect(&window, &QObject::destroyed, this, &Application::notePicture);
+    // No picture is shown any more (the window is half gone: not asked).
+    connect(&window, &QObject::destroyed, this, [this] { playbackState_.setPicture({}); });
 }
 
 void Application::focusMainWindow()
