@@ -214,7 +214,7 @@ private slots:
         PictureWindow* pictures = program.app->loadedPictureWindow();
         QVERIFY(pictures && pictures->isVisible());
         QCOMPARE(program.app->mainWindow().fileList->selectedIndex(), 1);
-        QCOMPARE(pictures->windowTitle(), QStringLiteral("a.jpg"));
+        QCOMPARE(pictureTitle(program), QStringLiteral("a.jpg")); // read late on a busy machine
         QVERIFY(!program.app->transport().loadedVideoWindow());
     }
 
