@@ -64,7 +64,7 @@ void Application::start()
     createSearch();
     createTransport();
     mainWindow_->Form_Load();
-    extras_ = new Extras(*this, *mainWindow_->playMenu);
+    extras_ = new Extras(*this, *mainWindow_->playMenu, *options_.clock);
     mainWindow_->show();
     offerSessionServices();
     followPlaybackState();
@@ -115,7 +115,7 @@ void Application::notePicture()
 bool Application::eventFilter(QObject* watched, QEvent* event)
 {
     if (extras_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress))
-        extras_->userActed();
+        extras_->slideShow().stop(); // the user took over
     if (event->type() != QEvent::KeyPress || !mainWindow_)
         return QObject::eventFilter(watched, event);
     int key = static_cast<QKeyEvent*>(event)->key();
@@ -137,7 +137,7 @@ void Application::createSearch()
         [&main] { return main.isVideoMode(); },
         [this, &main] {
             if (extras_)
-                extras_->notePlaying(true); // where the clip was left, as its folder is left
+                extras_->resume().notePlaying(true); // where the clip was left, as its folder is left
             transport_->newListComing();
             // A clip still playing would hand its end of stream to the
             // list being filled: pictures close the video window now
@@ -147,20 +147,22 @@ void Application::createSearch()
         },
         [this, &main] {
             transport_->videoWindow().show();
-            const Extras::Resume resume = extras_->resumeFor(main.folderList->nativePath());
-            if (resume.row > 0)
-                SelectRow(*main.fileList, resume.row);
+            // Where the folder was left, if its row is still there; else row 1.
+            const std::optional<ResumePlace> place = extras_->resume().placeFor(main.folderList->nativePath());
+            const int row = place ? main.fileList->rowOf(place->file) : 0;
+            if (row > 0)
+                SelectRow(*main.fileList, row);
             transport_->playSelectedOrPassOn(Transport::Direction::Forward);
             MediaPlayer& player = transport_->videoWindow().player();
-            if (resume.row > 0 && main.fileList->selectedIndex() == resume.row && player.hasClip() && !player.isOpening())
-                player.setCurrentPosition(resume.position);
+            if (row > 0 && main.fileList->selectedIndex() == row && player.hasClip() && !player.isOpening())
+                player.setCurrentPosition(place->position);
         },
         [this, &main] {
             pictureWindow().show();
             if (main.fileList->count() >= 1)
                 main.fileList->select(1);
             showSelectedRow();
-            extras_->picturesShown();
+            extras_->slideShow().start();
         },
         [] { QCoreApplication::processEvents(); },
         [this] {
@@ -188,7 +190,7 @@ void Application::createTransport()
         [this] { focusMainWindow(); },
         [this] {
             if (extras_)
-                extras_->notePlaying();
+                extras_->resume().notePlaying();
         },
         [this] { messagebox::notify(mainWindow_.get(), QStringLiteral("再生できるファイルがありません")); },
     };
@@ -328,6 +330,23 @@ void Application::stepPictures(int rows)
     showSelectedRow();
 }
 
+void Application::showNextSlide()
+{
+    // As Space does: the next row, wrapping. A folder that matched the
+    // types has no picture to show for a whole interval: it is passed over
+    // (once round at most).
+    ListView& list = *mainWindow_->fileList;
+    if (list.count() == 0)
+        return extras_->slideShow().stop();
+    for (int tries = 0; tries < list.count(); ++tries) {
+        SelectNextRow(list);
+        const int row = list.selectedIndex();
+        if (row == 0 || !list.rows().isFolder(row - 1))
+            break;
+    }
+    showSelectedRow();
+}
+
 // ---- From outside ----
 
 void Application::openFromOutside(const QByteArray& path)
@@ -413,7 +432,7 @@ void Application::playOrShowRowOf(const QByteArray& path)
 void Application::endNow()
 {
     if (extras_)
-        extras_->notePlaying(true); // where the folder was left, with resume on
+        extras_->resume().notePlaying(true); // where the folder was left, with resume on
     idleInhibitor_.release();
     settings_.flush();
     options_.endProcess();

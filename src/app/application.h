@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/clock.h"
 #include "core/playbackstate.h"
 #include "desktop/idleinhibitor.h"
 #include "desktop/mounttable.h"
@@ -43,6 +44,8 @@ public:
         bool preparePlayer = true;
         // How the process ends at once; tests record it instead.
         std::function<void()> endProcess = [] { ::_exit(0); };
+        // What the slideshow and the resume writes are timed by.
+        Clock* clock = &systemClock();
     };
 
     explicit Application(Options options);
@@ -84,6 +87,8 @@ public:
     // Moves that many rows on (negative: back), wrapping round the list,
     // and shows the picture of the row reached.
     void stepPictures(int rows);
+    // The slideshow's step: the next picture, passing over folder rows.
+    void showNextSlide();
 
     // A folder, or a file, given from outside (the command line, a drop,
     // a later launch, the desktop's player controls), opened on a later

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QByteArray>
+#include "core/resumekeeper.h"
+#include "core/slideshow.h"
+
 #include <QObject>
-#include <vector>
-#include <QElapsedTimer>
-#include <QTimer>
 
 class Application;
-class SettingsStore;
+class Clock;
 
 class QAction;
 class QActionGroup;
@@ -22,48 +21,26 @@ class QMenu;
 class Extras : public QObject {
     Q_OBJECT
 public:
-    Extras(Application& app, QMenu& menu);
+    Extras(Application& app, QMenu& menu, Clock& clock);
 
-    static constexpr int kSlideIntervals[] = {3, 5, 10, 30}; // seconds
-
-    // A still-picture search showed its first picture: a slideshow chosen
-    // before runs from it.
-    void picturesShown();
-    // A video-mode search found its rows: with resume on, the row and
-    // position the folder was left at are selected and returned (row 0:
-    // none, play from row 1 as always).
-    struct Resume {
-        int row = 0;
-        double position = 0;
-    };
-    Resume resumeFor(const QByteArray& searchedFolder);
-    // The clip playing changed, or the program ends (now: true): where
-    // the searched folder is is written, at most once a second.
-    void notePlaying(bool now = false);
-
-    // A key or a click in one of the program's windows stops the slideshow.
-    void userActed();
-    bool slideShowRunning() const { return slides_.isActive(); }
+    SlideShow& slideShow() { return slideShow_; }
+    // With resume on: where the clips of searched folders were left.
+    ResumeKeeper& resume() { return resume_; }
 
 private:
     void addEntries(QMenu& menu);
     void restore();
     void setShuffle(bool on);
     void setResume(bool on);
-    void writeResume();
     void setHardwareDecoding(bool on);
     void chooseSlideInterval(int seconds);
-    void showNextSlide();
     void save(const QString& key, const QString& value);
 
     Application& app_;
+    SlideShow slideShow_;
+    ResumeKeeper resume_;
     QAction* shuffle_ = nullptr;
-    QAction* resume_ = nullptr;
+    QAction* resumeEntry_ = nullptr;
     QAction* hardwareDecoding_ = nullptr;
     QActionGroup* slideIntervals_ = nullptr;
-    int slideSeconds_ = 0;
-    QTimer slides_;
-    QByteArray resumeFolder_; // the folder searched, while resume is on
-    QTimer resumeWrite_;      // at most one write a second
-    QElapsedTimer sinceResumeWrite_;
 };

@@ -15,6 +15,9 @@ struct ResumePlace {
 
 namespace resumeplaces {
 
+// Folders remembered; past the last, the oldest is forgotten.
+inline constexpr int kMaxPlaces = 50;
+
 // What the places may take in the file: long names in every one of the
 // 50 would pass the size the file is trusted at. Older places past it are
 // forgotten.

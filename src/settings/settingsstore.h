@@ -102,7 +102,6 @@ inline const QString kHardwareDecoding = QStringLiteral("HardwareDecoding");
 inline const QString kResume = QStringLiteral("Resume");
 // Where each searched folder was left, the latest first, in one value.
 inline const QString kResumePlaces = QStringLiteral("ResumePlaces");
-inline constexpr int kResumeFolders = 50;
 // The keys a folder walk holds.
 inline const QStringList kFolderKeys = {kOption + u'/' + kDrive, kOption + u'/' + kDir};
 } // namespace settingskeys

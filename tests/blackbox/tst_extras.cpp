@@ -131,7 +131,9 @@ private slots:
         QVERIFY(!QFile::exists(settingsFile + QStringLiteral(".corrupt")));
     }
 
-    void aSlideShowStepsThePicturesUntilAKey()
+    // Its timing and its end at a key or a click are the core's and the
+    // in-process tests'; here, the stored choice drives the real program.
+    void aChosenSlideShowStepsThePictures()
     {
         testsupport::TempTree tree;
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
@@ -141,11 +143,7 @@ private slots:
         testsupport::writeSettings(program.configDir(), {{"Extras", "SlideShow", "3"}});
         QVERIFY(program.start({}, {tree.root()}));
         const QStringList names = {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")};
-        QCOMPARE(titlesInTurn(program, names, 4, 15000), (QStringList{names[0], names[1], names[2], names[0]}));
-        // A key in the picture window stops it.
-        testsupport::key(program.waitForWindow(QStringLiteral("a.jpg")), QStringLiteral("Return"));
-        QTest::qWait(4000);
-        QVERIFY(program.windowTitles().contains(QStringLiteral("a.jpg")));
+        QCOMPARE(titlesInTurn(program, names, 2, 15000), (QStringList{names[0], names[1]}));
     }
 };
 

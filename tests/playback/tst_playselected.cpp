@@ -1,7 +1,6 @@
 #include "mainwindow/mainwindow.h"
 #include "list/listview.h"
 #include "playback/mediaplayer.h"
-#include "core/shuffleorder.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
 #include "support/testsupport.h"
@@ -11,8 +10,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
-#include <random>
-#include <set>
 
 using testsupport::TestProgram;
 
@@ -21,48 +18,6 @@ using testsupport::fixtureFolder;
 class PlaySelectedTest : public QObject {
     Q_OBJECT
 private slots:
-    void aShuffledOrderPlaysEveryRowOnceARound()
-    {
-        std::mt19937 generator(7);
-        ShuffleOrder order([&generator](int n) { return std::uniform_int_distribution<int>(0, n - 1)(generator); });
-        const int rows = 6;
-        std::vector<int> played = {4}; // a row chosen by hand starts it
-        for (int i = 0; i < 5 * rows - 1; ++i)
-            played.push_back(order.next(played.back(), rows));
-        for (int round = 0; round < 5; ++round) {
-            const std::set<int> rowsOfRound(played.begin() + round * rows, played.begin() + (round + 1) * rows);
-            QCOMPARE(int(rowsOfRound.size()), rows);
-        }
-        for (size_t i = 1; i < played.size(); ++i)
-            QVERIFY(played[i] != played[i - 1]);
-        // Back through the rows played, then forward over them again.
-        QCOMPARE(order.previous(played.back()), played[played.size() - 2]);
-        QCOMPARE(order.previous(played[played.size() - 2]), played[played.size() - 3]);
-        QCOMPARE(order.next(played[played.size() - 3], rows), played[played.size() - 2]);
-        // A row chosen by hand within a round starts a new one: the next
-        // five are the other five rows. Before the first row, nothing.
-        for (unsigned seed = 0; seed < 50; ++seed) {
-            std::mt19937 seeded(seed);
-            ShuffleOrder byHand([&seeded](int n) { return std::uniform_int_distribution<int>(0, n - 1)(seeded); });
-            int row = byHand.next(1, rows);
-            row = byHand.next(row, rows);
-            const int picked = row % rows + 1;
-            std::set<int> after;
-            int last = picked;
-            for (int i = 0; i < rows - 1; ++i)
-                after.insert(last = byHand.next(last, rows));
-            QVERIFY(!after.contains(picked));
-            QCOMPARE(int(after.size()), rows - 1);
-            for (int i = 0; i < rows - 1; ++i)
-                last = byHand.previous(last);
-            QCOMPARE(last, picked);
-            QCOMPARE(byHand.previous(picked), 0);
-        }
-        // Another list: a new round from the row playing.
-        const int first = order.next(2, 3);
-        QVERIFY(first != 2 && first >= 1 && first <= 3);
-    }
-
     void playsTheSelectedRowWithItsNameAsCaption()
     {
         TestProgram program;

@@ -1,4 +1,3 @@
-#include "core/resumeplaces.h"
 #include "settings/settingsstore.h"
 #include "support/testsupport.h"
 
@@ -222,32 +221,6 @@ private slots:
         store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("OP2"));
         store.saveSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP"), QStringLiteral("OP1"));
         QCOMPARE(store.getSetting(kApp, QStringLiteral("Option"), QStringLiteral("OP")), QStringLiteral("OP1"));
-    }
-
-    // Resume places keep any bytes of a name and the position to a tenth,
-    // the newest first, within their share of the file.
-    void resumePlacesRoundTripWithinTheirBound()
-    {
-        const std::vector<ResumePlace> places = {{"/a b|c%", "/a b|c%/x y.mpg", 12.3},
-                                                 {"/\xff\xfe", "/\xff\xfe/\x8b\xc8.mp3", 0.9}};
-        const std::vector<ResumePlace> back = resumeplaces::parse(resumeplaces::format(places));
-        QCOMPARE(back.size(), size_t(2));
-        for (size_t i = 0; i < back.size(); ++i) {
-            QCOMPARE(back[i].folder, places[i].folder);
-            QCOMPARE(back[i].file, places[i].file);
-            QCOMPARE(back[i].position, places[i].position);
-        }
-        // Sixty long places: the newest ones that fit, in order.
-        std::vector<ResumePlace> many;
-        for (int i = 0; i < 60; ++i)
-            many.push_back({"/" + QByteArray(6000, 'a' + i % 26) + QByteArray::number(i), "/f", double(i)});
-        const QByteArray text = resumeplaces::format(many);
-        QVERIFY(text.size() <= resumeplaces::kMaxBytes);
-        const std::vector<ResumePlace> kept = resumeplaces::parse(text);
-        QVERIFY(kept.size() >= 40 && kept.size() < 60);
-        QCOMPARE(kept.back().position, double(kept.size() - 1));
-        // Damaged entries are left out, not read as position 0.
-        QCOMPARE(resumeplaces::parse("%2Fa|%2Fa%2Fb|x %2Fc|%2Fd|-1 %2Fe|%2Ff|nan %2Fg|%2Fh").size(), size_t(0));
     }
 };
 

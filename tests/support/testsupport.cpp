@@ -107,6 +107,7 @@ TestProgram::TestProgram(MountSource mounts, bool start)
     options.mounts = mounts ? mounts : [] { return std::vector<MountEntry>{{"/", "/dev/root", "ext4", {}}}; };
     options.preparePlayer = false;
     options.endProcess = [this] { ended = true; };
+    options.clock = &clock;
     app = std::make_unique<Application>(options);
     if (start)
         app->start();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/application.h"
+#include "support/manualclock.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -66,6 +67,7 @@ private:
 struct TestProgram {
     explicit TestProgram(MountSource mounts = {}, bool start = true);
     QTemporaryDir config;
+    ManualClock clock; // the slideshow's and the resume writes'
     std::unique_ptr<Application> app;
     // Set when the program asked to end the process (it is not ended).
     bool ended = false;
