@@ -28,7 +28,7 @@ void Application::offerSessionServices()
         [this] { return mprisState(); },
         [this] {
             VideoWindow* video = transport_->loadedVideoWindow();
-            return video && mainWindow_->isVideoMode() ? qint64(video->player().CurrentPosition() * 1e6) : 0;
+            return video && playbackState_.videoMode() ? qint64(video->player().CurrentPosition() * 1e6) : 0;
         },
         [this](int key) { remote_->press(key); },
         [this](double volume) {

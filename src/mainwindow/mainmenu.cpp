@@ -80,10 +80,10 @@ void MainWindow::connectControls()
     connect(fileList, &ListView::Click, this, &MainWindow::ListView1_Click);
     connect(fileList, &ListView::KeyDown, this, &MainWindow::ListView1_KeyDown);
     connect(fileList, &ListView::KeyUp, this, &MainWindow::ListView1_Keyup);
-    // The desktop's player controls show the mode and the volume as set here.
+    // The mode and the volume, as set here, are the program's.
     PlaybackState& state = app_.playbackState();
     for (QRadioButton* option : {videoModeOption, pictureModeOption})
-        connect(option, &QRadioButton::toggled, &state, [this, &state] { state.setVideoMode(isVideoMode()); });
+        connect(option, &QRadioButton::toggled, &state, [this, &state] { state.setVideoMode(videoModeOption->isChecked()); });
     connect(volumeSlider, &QSlider::valueChanged, &state, [&state, slider = volumeSlider] {
         state.setVolume(double(slider->value() - slider->minimum()) / std::max(1, slider->maximum() - slider->minimum()));
     });

@@ -146,12 +146,12 @@ void MainWindow::applyGeometry()
 
 bool MainWindow::isVideoMode() const
 {
-    return videoModeOption->isChecked();
+    return app_.playbackState().videoMode();
 }
 
 bool MainWindow::isStillPictureMode() const
 {
-    return pictureModeOption->isChecked();
+    return !isVideoMode();
 }
 
 void MainWindow::Form_Load()
