@@ -123,6 +123,7 @@ void ToolWindow::placeOuter(std::function<QRect()> outer)
 {
     placer_ = outer;
     placement_ = std::move(outer);
+    corrections_ = 0;
     applyPlacement();
     settlePlacement();
     if (const QScreen* screen = this->screen())
@@ -134,6 +135,7 @@ void ToolWindow::followWorkArea()
     if (!placer_ || isFullScreen())
         return;
     placement_ = placer_;
+    corrections_ = 0;
     applyPlacement();
     settlePlacement();
 }
@@ -158,11 +160,19 @@ void ToolWindow::applyPlacement()
 
 void ToolWindow::settlePlacement()
 {
+    // A busy window manager may take a move before it has framed the
+    // window, and put the frame where the client was asked for: the place
+    // is asked again until it holds, a few times at most (a window
+    // manager that places windows itself keeps its place).
+    constexpr int kMostCorrections = 3;
     if (!placement_ || ownFrame(*this).isNull())
         return;
-    if (frameGeometry() != placement_())
-        applyPlacement();
-    placement_ = nullptr;
+    if (frameGeometry() == placement_() || corrections_ >= kMostCorrections) {
+        placement_ = nullptr;
+        return;
+    }
+    ++corrections_;
+    applyPlacement();
 }
 
 bool ToolWindow::event(QEvent* event)

@@ -56,7 +56,8 @@ private:
     bool fullScreenAllowed_ = false;
     quint64 lastF11Release_ = 0; // the X server's time of the last F11 let go
     QRect normalGeometry_;
-    std::function<QRect()> placement_; // until the window manager's frame is known
+    std::function<QRect()> placement_; // until the window manager's frame is known and the place holds
+    int corrections_ = 0;              // of the place, since it was asked
     std::function<QRect()> placer_;    // where the window goes, kept
     std::unique_ptr<WithdrawalWait> withdrawal_; // hidden to change kind, until shown again
 };
