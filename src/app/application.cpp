@@ -188,10 +188,6 @@ void Application::createTransport()
         [this] { closePictureWindow(); },
         [&main] { return areaBeside(main); },
         [this] { focusMainWindow(); },
-        [this] {
-            if (extras_)
-                extras_->resume().notePlaying();
-        },
         [this] { messagebox::notify(mainWindow_.get(), QStringLiteral("再生できるファイルがありません")); },
     };
     transport_ = std::make_unique<Transport>(*main.fileList, std::move(hooks));

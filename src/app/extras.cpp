@@ -33,7 +33,7 @@ ResumeKeeper::Hooks resumeHooks(Application& app)
 
 Extras::Extras(Application& app, QMenu& menu, Clock& clock)
     : QObject(&app), app_(app), slideShow_(app.playbackState(), clock, [&app] { app.showNextSlide(); }),
-      resume_(clock, resumeHooks(app))
+      resume_(app.playbackState(), clock, resumeHooks(app))
 {
     addEntries(menu);
     restore();

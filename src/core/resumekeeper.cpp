@@ -1,14 +1,23 @@
 #include "core/resumekeeper.h"
 
 #include "core/clock.h"
-
-#include <QObject>
+#include "core/playbackstate.h"
 
 namespace {
 constexpr qint64 kWriteEveryMs = 1000;
 }
 
-ResumeKeeper::ResumeKeeper(Clock& clock, Hooks hooks) : clock_(clock), hooks_(std::move(hooks)) {}
+ResumeKeeper::ResumeKeeper(const PlaybackState& state, Clock& clock, Hooks hooks)
+    : clock_(clock), hooks_(std::move(hooks))
+{
+    connect(&state, &PlaybackState::changed, this, [this, &state] {
+        if (state.clip().path == clipPath_)
+            return;
+        clipPath_ = state.clip().path;
+        if (!clipPath_.isEmpty())
+            notePlaying();
+    });
+}
 
 ResumeKeeper::~ResumeKeeper() = default;
 

@@ -197,8 +197,6 @@ bool Transport::PlaySelected()
     if (opened) {
         window.setWindowTitle(list_.rowText(row));
         placeForScan();
-        if (hooks_.clipStarted)
-            hooks_.clipStarted();
     } else if (!player.hasClip()) {
         clearCaption(); // the caption never names a clip that is gone
     }

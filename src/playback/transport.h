@@ -26,8 +26,6 @@ public:
         std::function<QRect()> areaBesideMainWindow;
         // Esc in the video window.
         std::function<void()> focusMainWindow;
-        // A clip started playing (may be empty).
-        std::function<void()> clipStarted = {};
         // No row of the list plays: each was refused or failed, a whole
         // round in a row. Called once a list (may be empty).
         std::function<void()> nothingPlays = {};

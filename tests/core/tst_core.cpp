@@ -117,11 +117,12 @@ private slots:
 
     void resumePlacesAreWrittenAtMostOnceASecond()
     {
+        PlaybackState state;
         ManualClock clock;
         std::vector<ResumePlace> stored = {{"/old", "/old/x.mpg", 7}, {"/m", "/m/b.mpg", 42.5}};
         int writes = 0;
         std::optional<std::pair<QByteArray, double>> playing;
-        ResumeKeeper keeper(clock, {[&] { return stored; },
+        ResumeKeeper keeper(state, clock, {[&] { return stored; },
                                     [&](const std::vector<ResumePlace>& places) { stored = places, ++writes; },
                                     [&] { return playing; }});
         // Off: nothing is given, nothing written.
@@ -135,14 +136,18 @@ private slots:
         QVERIFY(place);
         QCOMPARE(place->file, QByteArray("/m/b.mpg"));
         QCOMPARE(place->position, 42.5);
-        keeper.notePlaying();
+        // Each clip the state tells of is noted; a change of its status alone is not.
+        const auto play = [&](const QByteArray& path, double position) {
+            playing = std::pair(path, position);
+            state.setClip({PlaybackState::Status::Playing, path, 0});
+        };
+        play("/m/a.mpg", 1.0);
         QCOMPARE(writes, 1);
         // Clips changing fast: one more write, a second after the last.
         clock.advance(300);
-        playing = std::pair(QByteArray("/m/c.mpg"), 2.0);
-        keeper.notePlaying();
-        playing = std::pair(QByteArray("/m/d.mpg"), -1.0);
-        keeper.notePlaying();
+        play("/m/c.mpg", 2.0);
+        state.setClip({PlaybackState::Status::Paused, "/m/c.mpg", 0});
+        play("/m/d.mpg", -1.0);
         QCOMPARE(writes, 1);
         clock.advance(699);
         QCOMPARE(writes, 1);

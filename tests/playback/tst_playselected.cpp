@@ -87,7 +87,7 @@ private slots:
         list.appendRow(fixtureFolder(), "broken.avi", 1);
         list.appendRow(fixtureFolder(), "broken.avi", 1);
         int said = 0;
-        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}, {},
+        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {},
                                    [&said] { ++said; }});
         QVERIFY(transport.playSelectedOrPassOn(Transport::Direction::Forward));
         QSignalSpy failures(&transport.videoWindow().player(), &MediaPlayer::PlaybackFailed);
@@ -116,7 +116,7 @@ private slots:
         for (int i = 0; i < 5; ++i)
             list.appendRow(fixtureFolder(), "notes.mpg", 1);
         int said = 0;
-        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}, {},
+        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {},
                                    [&said] { ++said; }});
         list.select(2);
         QVERIFY(!transport.playSelectedOrPassOn(Transport::Direction::Forward));
