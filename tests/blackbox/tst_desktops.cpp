@@ -17,12 +17,18 @@ namespace {
 
 const QString kMainTitle = QStringLiteral("DuvavazorUzevaz");
 
+// Up once it is running and its check window exists (a window manager
+// killed before leaves the root's property naming a window that is gone).
 bool waitForWindowManager(const Background& windowManager)
 {
-    return windowManager.running() && testsupport::waitFor([] {
+    const auto checkWindow = [](const QStringList& where) {
+        const QString said = run(QStringLiteral("xprop"), where + QStringList{QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+        return said.contains(QStringLiteral("window id")) ? said.section(u' ', -1).trimmed() : QString();
+    };
+    return testsupport::waitFor([&] {
         QTest::qWait(100);
-        return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-            .contains(QStringLiteral("window id"));
+        const QString window = checkWindow({QStringLiteral("-root")});
+        return windowManager.running() && !window.isEmpty() && checkWindow({QStringLiteral("-id"), window}) == window;
     }, 10000);
 }
 
