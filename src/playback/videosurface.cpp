@@ -4,9 +4,11 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -17,21 +19,52 @@ void* procAddress(void*, const char* name)
 }
 } // namespace
 
-VideoSurface::VideoSurface(QWidget* parent) : QOpenGLWidget(parent)
+// The native window the frames are drawn into; it asks for a draw when it
+// is exposed or resized.
+class VideoSurface::GLWindow : public QWindow {
+public:
+    explicit GLWindow(std::function<void()> draw) : draw_(std::move(draw))
+    {
+        setSurfaceType(QSurface::OpenGLSurface);
+        setTitle(QStringLiteral("動画の画面"));
+        setFlag(Qt::WindowTransparentForInput);
+    }
+
+protected:
+    void exposeEvent(QExposeEvent*) override
+    {
+        if (isExposed())
+            draw_();
+    }
+    void resizeEvent(QResizeEvent*) override
+    {
+        if (isExposed())
+            draw_();
+    }
+
+private:
+    std::function<void()> draw_;
+};
+
+VideoSurface::VideoSurface(QWidget* parent)
+    : QWidget(parent), window_(new GLWindow([this] {
+          attach();
+          drawFrame();
+      }))
 {
     setMouseTracking(true);
-    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-        if (attached_)
-            engine_->reportSwap();
-    });
+    setAutoFillBackground(true);
+    setPalette(QPalette(Qt::black));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QWidget* container = createWindowContainer(window_, this);
+    container->setObjectName(QStringLiteral("VideoPicture"));
+    layout->addWidget(container);
 }
 
 VideoSurface::~VideoSurface()
 {
     detach();
-    // The base class destroys the context; by then this object is gone.
-    if (QOpenGLContext* gl = context())
-        disconnect(gl, nullptr, this, nullptr);
 }
 
 bool VideoSurface::openGLAvailable()
@@ -51,31 +84,37 @@ void VideoSurface::setEngine(MpvEngine* engine)
         return;
     detach();
     engine_ = engine;
-    if (engine_ && context())
+    if (engine_ && gl_)
         attach();
 }
 
 void VideoSurface::ensureAttached()
 {
     if (!attached_ && engine_ && isVisible())
-        grabFramebuffer(); // initialises the GL context, and with it initializeGL()
+        attach();
 }
 
-void VideoSurface::initializeGL()
+bool VideoSurface::makeCurrent()
 {
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &VideoSurface::detach);
-    if (engine_)
-        attach();
+    if (!window_->handle())
+        return false;
+    if (!gl_) {
+        auto gl = std::make_unique<QOpenGLContext>();
+        gl->setFormat(window_->requestedFormat());
+        if (!gl->create())
+            return false;
+        gl_ = std::move(gl);
+    }
+    return gl_->makeCurrent(window_);
 }
 
 void VideoSurface::attach()
 {
-    if (attached_ || !engine_)
+    if (attached_ || !engine_ || !makeCurrent())
         return;
-    makeCurrent();
     attached_ = engine_->createRenderContext(
-        &procAddress, nullptr, [this] { update(); }, [this] { drawFrameNow(); });
-    doneCurrent();
+        &procAddress, nullptr, [this] { drawFrame(); }, [this] { drawFrame(); });
+    gl_->doneCurrent();
     if (attached_)
         engine_->setVideoEnabled(true);
 }
@@ -87,30 +126,30 @@ void VideoSurface::detach()
     engine_->setVideoEnabled(false);
     makeCurrent();
     engine_->freeRenderContext();
-    doneCurrent();
+    gl_->doneCurrent();
     attached_ = false;
 }
 
-void VideoSurface::paintGL()
+void VideoSurface::drawFrame()
 {
-    if (!attached_) {
-        context()->functions()->glClearColor(0, 0, 0, 1);
-        context()->functions()->glClear(GL_COLOR_BUFFER_BIT);
+    // A hidden window takes its frames undrawn: the player never waits for it.
+    if (!window_->isExposed() || !makeCurrent()) {
+        if (attached_)
+            engine_->skipFrame();
         return;
     }
-    const qreal ratio = devicePixelRatioF();
-    engine_->render(int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio));
-}
-
-void VideoSurface::drawFrameNow()
-{
-    if (!attached_ || !isValid())
-        return;
-    makeCurrent();
-    paintGL();
-    doneCurrent();
-    engine_->reportSwap(); // the frame is taken; libmpv must not wait for a swap
-    update();
+    const qreal ratio = window_->devicePixelRatio();
+    const int width = qRound(window_->width() * ratio);
+    const int height = qRound(window_->height() * ratio);
+    if (attached_) {
+        engine_->render(int(gl_->defaultFramebufferObject()), width, height);
+    } else {
+        gl_->functions()->glClearColor(0, 0, 0, 1);
+        gl_->functions()->glClear(GL_COLOR_BUFFER_BIT);
+    }
+    gl_->swapBuffers(window_);
+    if (attached_)
+        engine_->reportSwap();
 }
 
 void VideoSurface::mousePressEvent(QMouseEvent* event)
@@ -118,7 +157,7 @@ void VideoSurface::mousePressEvent(QMouseEvent* event)
     // A double click's last release may never come (the window manager
     // takes it while the window goes full screen): a new press starts over.
     releaseEndsDoubleClick_ = false;
-    QOpenGLWidget::mousePressEvent(event);
+    QWidget::mousePressEvent(event);
 }
 
 void VideoSurface::mouseReleaseEvent(QMouseEvent* event)
@@ -141,5 +180,5 @@ void VideoSurface::mouseDoubleClickEvent(QMouseEvent* event)
 void VideoSurface::mouseMoveEvent(QMouseEvent* event)
 {
     emit mouseMoved();
-    QOpenGLWidget::mouseMoveEvent(event);
+    QWidget::mouseMoveEvent(event);
 }

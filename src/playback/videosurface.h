@@ -1,13 +1,17 @@
 #pragma once
 
-#include <QOpenGLWidget>
+#include <QWidget>
+#include <memory>
 
 class MpvEngine;
+class QOpenGLContext;
+class QWindow;
 
-// The player's picture: libmpv's render API drawing into an OpenGL widget.
-// The render context is made when the widget first gets its GL context,
-// that is when the video window is first shown.
-class VideoSurface : public QOpenGLWidget {
+// The player's picture: libmpv's render API drawing straight into a native
+// OpenGL window inside this widget, one draw and one swap a frame (no copy
+// through the window's backing store). The GL window lets mouse input
+// through, so clicks and moves reach this widget as on any other.
+class VideoSurface : public QWidget {
     Q_OBJECT
 public:
     explicit VideoSurface(QWidget* parent = nullptr);
@@ -30,20 +34,23 @@ signals:
     void mouseMoved();
 
 protected:
-    void initializeGL() override;
-    void paintGL() override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    bool releaseEndsDoubleClick_ = false;
+    class GLWindow;
 
     void attach();
     void detach();
-    void drawFrameNow();
+    bool makeCurrent();
+    // Draws the player's current frame, or black without a player.
+    void drawFrame();
 
+    GLWindow* window_;
+    std::unique_ptr<QOpenGLContext> gl_;
     MpvEngine* engine_ = nullptr;
     bool attached_ = false;
+    bool releaseEndsDoubleClick_ = false;
 };

@@ -40,6 +40,8 @@ public:
     QByteArray errorOutput();
 
 private:
+    QStringList topLevelWindows();
+
     QTemporaryDir config_;
     QProcess process_;
     QByteArray errors_;
