@@ -4,6 +4,7 @@
 #include "core/playbackstate.h"
 #include "desktop/idleinhibitor.h"
 #include "desktop/mounttable.h"
+#include "mainwindow/mainwindowhost.h"
 #include "settings/filetypetable.h"
 #include "settings/settingsstore.h"
 
@@ -33,7 +34,7 @@ class Transport;
 // the search, the transport (video side) and the single instance of each
 // other window. A secondary window is created on first use and destroyed
 // when it is closed.
-class Application : public QObject {
+class Application : public QObject, public MainWindowHost {
     Q_OBJECT
 public:
     struct Options {
@@ -54,16 +55,16 @@ public:
     // Creates the main window, runs its load steps and shows it.
     void start();
 
-    SettingsStore& settings() { return settings_; }
+    SettingsStore& settings() override { return settings_; }
     FileTypeTable& mediaTypes() { return mediaTypes_; }
     FileTypeTable& pictureTypes() { return pictureTypes_; }
     FileTypeTable& otherMediaTypes() { return otherMediaTypes_; }
     FileTypeTable& otherPictureTypes() { return otherPictureTypes_; }
-    const MountSource& mounts() const { return options_.mounts; }
+    const MountSource& mounts() const override { return options_.mounts; }
 
     MainWindow& mainWindow() { return *mainWindow_; }
-    FileSearch& search() { return *search_; }
-    Transport& transport() { return *transport_; }
+    FileSearch& search() override { return *search_; }
+    Transport& transport() override { return *transport_; }
 
     // Touching the picture window creates it, hidden, with its load step.
     PictureWindow& pictureWindow();
@@ -72,21 +73,18 @@ public:
     PictureWindow* loadedPictureWindow();
     void closePictureWindow();
 
-    FileTypeDialog& mediaTypesDialog();
-    FileTypeDialog& pictureTypesDialog();
+    FileTypeDialog& mediaTypesDialog() override;
+    FileTypeDialog& pictureTypesDialog() override;
     FileTypeDialog* loadedMediaTypesDialog();
     FileTypeDialog* loadedPictureTypesDialog();
-    AboutWindow& aboutWindow();
-    HelpViewer& helpViewer();
-    SplashWindow& splashWindow();
+    AboutWindow& aboutWindow() override;
+    HelpViewer& helpViewer() override;
+    SplashWindow& splashWindow() override;
     SplashWindow* loadedSplashWindow();
-    void unloadSplash();
+    void unloadSplash() override;
 
-    // Shows the list's selected row in the picture window.
-    void showSelectedRow();
-    // Moves that many rows on (negative: back), wrapping round the list,
-    // and shows the picture of the row reached.
-    void stepPictures(int rows);
+    void showSelectedRow() override;
+    void stepPictures(int rows) override;
     // The slideshow's step: the next picture, passing over folder rows.
     void showNextSlide();
 
@@ -96,17 +94,17 @@ public:
     // the folder list moves there and the folder is searched as from the
     // menu; a file is then selected and played or shown. A path that does
     // not exist gets a message that waits for no answer, and changes nothing.
-    void openFromOutside(const QByteArray& path);
+    void openFromOutside(const QByteArray& path) override;
     // Requests of other programs, folded and carried out in turn.
     RemoteCommands& remoteCommands() { return *remote_; }
 
     // Flushes the settings and ends the process at once: no other handler
     // of any window runs.
-    void endNow();
+    void endNow() override;
 
     // What the program is doing, as the desktop's player controls and the
     // screen-saver hold see it.
-    PlaybackState& playbackState() { return playbackState_; }
+    PlaybackState& playbackState() override { return playbackState_; }
 
 protected:
     // The media keys, in whichever of the program's windows has the focus.

@@ -1,6 +1,6 @@
 // The main window's event procedures.
-#include "app/application.h"
 #include "mainwindow/mainwindow.h"
+#include "settings/settingsstore.h"
 
 #include "help/aboutwindow.h"
 #include "help/helpfile.h"

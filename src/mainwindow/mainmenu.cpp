@@ -1,7 +1,7 @@
 // The main window's menu bar and the wiring of its controls.
 #include "mainwindow/mainwindow.h"
+#include "core/playbackstate.h"
 
-#include "app/application.h"
 #include "mainwindow/picturebutton.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"

@@ -1,6 +1,7 @@
 #include "mainwindow/mainwindow.h"
+#include "core/playbackstate.h"
+#include "settings/settingsstore.h"
 
-#include "app/application.h"
 #include "mainwindow/picturebutton.h"
 #include "platform/legiblecolour.h"
 #include "platform/nativename.h"
@@ -37,7 +38,7 @@ void paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
 
 } // namespace
 
-MainWindow::MainWindow(Application& app) : app_(app)
+MainWindow::MainWindow(MainWindowHost& app) : app_(app)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("DuvavazorUzevaz"));

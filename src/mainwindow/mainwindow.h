@@ -1,11 +1,11 @@
 #pragma once
 
 #include "mainwindow/mainlayout.h"
+#include "mainwindow/mainwindowhost.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
-class Application;
 class DirList;
 class DriveList;
 class ListView;
@@ -21,7 +21,7 @@ enum class ScanMode;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(Application& app);
+    explicit MainWindow(MainWindowHost& app);
 
     // Runs the load steps; the caller shows the window afterwards.
     void Form_Load();
@@ -124,7 +124,7 @@ private:
     bool refuseInStillPictureMode();
     void saveDriveAndFolder();
 
-    Application& app_;
+    MainWindowHost& app_;
     QWidget* client_ = nullptr;
     mainlayout::Geometry geometry_;
     mainlayout::Distances distances_{};
