@@ -8,6 +8,7 @@
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"
 #include "playback/videowindow.h"
+#include "playback/videosurface.h"
 #include "search/dirlist.h"
 #include "search/searchcommand.h"
 #include "viewer/pictureimage.h"
@@ -19,7 +20,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QOpenGLWidget>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -92,12 +92,12 @@ int main(int argc, char* argv[])
     app->mainWindow().folderList->setPath(clips.path());
     app->mainWindow().mnuSerch_Click();
     VideoWindow& window = app->transport().videoWindow();
-    auto* surface = window.findChild<QOpenGLWidget*>();
+    auto* surface = window.findChild<VideoSurface*>();
     std::vector<double> gaps;
     QElapsedTimer sinceFrame;
     bool clipEnded = false;
     QObject::connect(&window.player(), &MediaPlayer::EndOfStream, [&] { clipEnded = true; });
-    QObject::connect(surface, &QOpenGLWidget::frameSwapped, [&] {
+    QObject::connect(surface, &VideoSurface::frameShown, [&] {
         if (clipEnded && sinceFrame.isValid())
             gaps.push_back(sinceFrame.nsecsElapsed() / 1e6);
         clipEnded = false;
@@ -125,7 +125,7 @@ int main(int argc, char* argv[])
         clock.start();
         window.toggleFullScreen();
         bool drawn = false;
-        const auto connection = QObject::connect(surface, &QOpenGLWidget::frameSwapped, [&] {
+        const auto connection = QObject::connect(surface, &VideoSurface::frameShown, [&] {
             drawn = drawn || surface->size() != before;
         });
         waitUntil([&] { return drawn; }, 3000);

@@ -4,13 +4,13 @@
 // it plays that clip beside mpv's.
 #include "playback/mediaplayer.h"
 #include "playback/videowindow.h"
+#include "playback/videosurface.h"
 
 #include "benchsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QOpenGLWidget>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -31,7 +31,7 @@ double cpuSeconds(int who)
 double openMs(VideoWindow& window, const QByteArray& path, bool video)
 {
     MediaPlayer& player = window.player();
-    auto* surface = window.findChild<QOpenGLWidget*>();
+    auto* surface = window.findChild<VideoSurface*>();
     bool presented = false;
     QMetaObject::Connection swapped;
     QElapsedTimer clock;
@@ -39,7 +39,7 @@ double openMs(VideoWindow& window, const QByteArray& path, bool video)
     if (!player.setFileName(path))
         return -1;
     if (video && surface) {
-        swapped = QObject::connect(surface, &QOpenGLWidget::frameSwapped, [&] { presented = true; });
+        swapped = QObject::connect(surface, &VideoSurface::frameShown, [&] { presented = true; });
         waitUntil([&] { return presented; }, 3000);
         QObject::disconnect(swapped);
     } else {

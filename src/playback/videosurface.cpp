@@ -148,8 +148,10 @@ void VideoSurface::drawFrame()
         gl_->functions()->glClear(GL_COLOR_BUFFER_BIT);
     }
     gl_->swapBuffers(window_);
-    if (attached_)
+    if (attached_) {
         engine_->reportSwap();
+        emit frameShown();
+    }
 }
 
 void VideoSurface::mousePressEvent(QMouseEvent* event)

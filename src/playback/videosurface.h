@@ -32,6 +32,8 @@ signals:
     // clicked() as the double click comes (it changes full screen only).
     void clicked();
     void mouseMoved();
+    // A frame of the clip was drawn and swapped onto the screen.
+    void frameShown();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
