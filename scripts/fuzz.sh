@@ -15,7 +15,7 @@ cmake --build build-fuzz --target fuzz_targets -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 seconds=${FUZZ_SECONDS:-5}
-for target in fuzz_bmp fuzz_ram fuzz_mounts fuzz_settings fuzz_recent fuzz_resume fuzz_names; do
+for target in fuzz_bmp fuzz_png fuzz_ram fuzz_mounts fuzz_settings fuzz_recent fuzz_resume fuzz_names; do
     seeds=fuzz/corpus/${target#fuzz_}
     found=$(mktemp -d)
     echo "== $target: $(ls "$seeds" | wc -l) seeds, then ${seconds} s"

@@ -1,5 +1,7 @@
 #include "viewer/bmpreader.h"
 
+#include "viewer/rowreducer.h"
+
 #include <QtEndian>
 #include <cmath>
 #include <vector>
@@ -85,28 +87,6 @@ std::optional<Layout> layoutOf(QByteArrayView file, qint64 fileSize)
     return layout;
 }
 
-// The stored pixels a shown pixel covers along one axis, with the share
-// of each (shares of one shown pixel add up to the ratio of the sizes).
-struct Span {
-    int first;
-    std::vector<float> shares;
-};
-
-std::vector<Span> spans(int stored, int shown)
-{
-    const double ratio = double(stored) / shown;
-    std::vector<Span> result(shown);
-    for (int i = 0; i < shown; ++i) {
-        const double from = i * ratio;
-        const double to = std::min<double>(stored, (i + 1) * ratio);
-        Span& span = result[i];
-        span.first = int(from);
-        for (int s = span.first; s < to; ++s)
-            span.shares.push_back(float(std::min<double>(s + 1, to) - std::max<double>(s, from)));
-    }
-    return result;
-}
-
 // The stored rows, read from the file a block of rows at a time in the
 // order they are asked for (top to bottom as shown, which is backwards
 // through a bottom-up file). Rows come as blue, green, red bytes (and a
@@ -160,6 +140,12 @@ private:
     int first_ = std::numeric_limits<int>::min() / 2;
 };
 
+// Rows come as blue, green, red bytes, and a fourth, unused, for 32-bit pixels.
+RowReducer::Pixels pixelsOf(const Layout& layout)
+{
+    return {layout.bits == 32 ? 4 : 3, 2, 1, 0};
+}
+
 // The file's bytes up to its pixels (the headers and the palette).
 QByteArray headerOf(QIODevice& file)
 {
@@ -175,18 +161,14 @@ QByteArray headerOf(QIODevice& file)
     return head;
 }
 
-// What reading takes at its peak: the shown picture, a stored row summed
-// as floats, the spans of both axes, the block of rows read at once and a
-// palette row written out.
+// What reading takes at its peak: the reducer, the block of rows read at
+// once and a palette row written out.
 qint64 peakBytes(const Layout& layout, QSize target)
 {
-    const qint64 width = layout.width, height = layout.height;
-    const qint64 step = layout.bits == 32 ? 4 : 3;
-    const qint64 spans = qint64(sizeof(Span)) * (target.width() + target.height()) +
-                         qint64(sizeof(float)) * (width + target.width() + height + target.height());
-    const qint64 block = layout.stride * std::clamp<qint64>(RowSource::kBlockBytes / layout.stride, 1, height);
-    return 4 * qint64(target.width()) * target.height() + qint64(sizeof(float)) * step * width + spans + block +
-           (layout.bits == 8 ? 3 * width : 0);
+    const qint64 block =
+        layout.stride * std::clamp<qint64>(RowSource::kBlockBytes / layout.stride, 1, layout.height);
+    return RowReducer::peakBytes(QSize(layout.width, layout.height), target, pixelsOf(layout)) + block +
+           (layout.bits == 8 ? 3 * qint64(layout.width) : 0);
 }
 
 } // namespace
@@ -197,42 +179,15 @@ QImage decodeReduced(QIODevice& file, QSize target, qint64 maxBytes)
     if (!layout || target.isEmpty() || target.width() > layout->width || target.height() > layout->height ||
         peakBytes(*layout, target) > maxBytes)
         return {};
-    QImage image(target, QImage::Format_RGB32);
-    if (image.isNull())
-        return {};
-    const int step = layout->bits == 32 ? 4 : 3;
-    const std::vector<Span> columns = spans(layout->width, target.width());
-    const std::vector<Span> rows = spans(layout->height, target.height());
-    const float area = float(double(layout->width) / target.width() * layout->height / target.height());
+    RowReducer reducer(QSize(layout->width, layout->height), target, pixelsOf(*layout));
     RowSource source(file, *layout);
-    std::vector<float> down(step * qsizetype(layout->width)); // the shown row's stored rows, summed
-    for (int y = 0; y < target.height(); ++y) {
-        // Down first: a plain loop over each stored row's bytes.
-        std::fill(down.begin(), down.end(), 0.f);
-        int stored = rows[y].first;
-        for (const float share : rows[y].shares) {
-            const uchar* bytes = source.row(stored++);
-            if (!bytes)
-                return {};
-            for (size_t i = 0; i < down.size(); ++i)
-                down[i] += share * bytes[i];
-        }
-        // Then across, once for the shown row.
-        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < target.width(); ++x) {
-            float blue = 0, green = 0, red = 0;
-            const float* pixel = down.data() + qsizetype(columns[x].first) * step;
-            for (const float share : columns[x].shares) {
-                blue += share * pixel[0];
-                green += share * pixel[1];
-                red += share * pixel[2];
-                pixel += step;
-            }
-            const auto channel = [area](float sum) { return std::clamp(int(sum / area + 0.5f), 0, 255); };
-            line[x] = qRgb(channel(red), channel(green), channel(blue));
-        }
+    for (int row = 0; row < layout->height; ++row) {
+        const uchar* bytes = source.row(row);
+        if (!bytes)
+            return {};
+        reducer.addRow(bytes);
     }
-    return image;
+    return reducer.take();
 }
 
 } // namespace bmpreader

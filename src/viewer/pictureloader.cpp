@@ -2,6 +2,7 @@
 
 #include "platform/regularfile.h"
 #include "viewer/bmpreader.h"
+#include "viewer/pngreader.h"
 #include "viewer/webpreader.h"
 
 #include <QFile>
@@ -125,10 +126,13 @@ QImage decode(const QByteArray& path, QSize target)
         reader.setQuality(100);       // smooth scaling
         return reader.read();
     }
-    if (reader.format() == "bmp") {
-        const QImage reduced = bmpreader::decodeReduced(*file, target, kMaxDecodedBytes);
+    if (reader.format() == "bmp" || reader.format() == "png") {
+        const qint64 readerAt = file->pos(); // where the general reader has got to
+        const QImage reduced = reader.format() == "bmp" ? bmpreader::decodeReduced(*file, target, kMaxDecodedBytes)
+                                                        : pngreader::decodeReduced(*file, target, kMaxDecodedBytes);
         if (!reduced.isNull())
             return reduced;
+        file->seek(readerAt);
     }
     const QImage whole = reader.read();
     if (whole.isNull() || whole.size() == target)

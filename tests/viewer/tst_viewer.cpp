@@ -5,6 +5,7 @@
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 #include "viewer/bmpreader.h"
+#include "viewer/pngreader.h"
 #include "viewer/picturecache.h"
 #include "viewer/picturefit.h"
 #include "viewer/pictureimage.h"
@@ -120,11 +121,48 @@ double worstRowDifference(const QImage& a, const QImage& b)
         double sum = 0;
         for (int x = 0; x < a.width(); ++x) {
             const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q)) +
+                   std::abs(qAlpha(p) - qAlpha(q));
         }
         worst = std::max(worst, sum / (3.0 * a.width()));
     }
     return worst;
+}
+
+// A picture with edges and gradients, and an odd width (rows padded); with
+// alpha, its opacity falls from left to right.
+QImage edgesAndGradients(QImage::Format format)
+{
+    QImage picture(641, 480, QImage::Format_ARGB32);
+    QPainter painter(&picture);
+    QLinearGradient gradient(0, 0, 641, 480);
+    gradient.setColorAt(0, Qt::red);
+    gradient.setColorAt(0.5, Qt::yellow);
+    gradient.setColorAt(1, Qt::blue);
+    painter.fillRect(picture.rect(), gradient);
+    painter.setPen(QPen(Qt::black, 3));
+    for (int x = 0; x < 641; x += 37)
+        painter.drawLine(x, 0, 641 - x, 480);
+    painter.end();
+    if (format == QImage::Format_ARGB32)
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, (picture.pixel(x, y) & 0xffffff) | uint(255 - x * 255 / 640) << 24);
+    return picture.convertToFormat(format);
+}
+
+const QSize kReducedSizes[] = {QSize(641, 480), QSize(467, 350), QSize(187, 140)};
+
+// How far the shown picture is from Qt's decode in full colour, smoothly
+// scaled (Qt scales a palette picture more roughly as it stands).
+double differenceFromQt(const QByteArray& path, QSize target)
+{
+    const QImage shown = pictureloader::decode(path, target);
+    const QImage qtDecoded = QImage(QFile::decodeName(path)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (shown.size() != target || qtDecoded.isNull())
+        return 255;
+    return worstRowDifference(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                              qtDecoded.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)
@@ -378,34 +416,16 @@ private slots:
     {
         QFETCH(int, bits);
         QFETCH(bool, topDown);
-        // A picture with edges and gradients, and an odd width (rows padded).
-        QImage picture(641, 480, QImage::Format_RGB32);
-        QPainter painter(&picture);
-        QLinearGradient gradient(0, 0, 641, 480);
-        gradient.setColorAt(0, Qt::red);
-        gradient.setColorAt(0.5, Qt::yellow);
-        gradient.setColorAt(1, Qt::blue);
-        painter.fillRect(picture.rect(), gradient);
-        painter.setPen(QPen(Qt::black, 3));
-        for (int x = 0; x < 641; x += 37)
-            painter.drawLine(x, 0, 641 - x, 480);
-        painter.end();
+        const QImage picture = edgesAndGradients(QImage::Format_RGB32);
         testsupport::TempTree tree;
         writeFile(tree.path("a.bmp"), bmpOf(picture, bits, topDown));
         const QByteArray path = QFile::encodeName(tree.path("a.bmp"));
 
-        // Qt's decode in full colour, then smoothly scaled (Qt scales a
-        // palette picture more roughly as it stands).
-        const QImage qtDecoded = QImage(tree.path("a.bmp")).convertToFormat(QImage::Format_RGB32);
-        QVERIFY(!qtDecoded.isNull());
-        for (const QSize target : {QSize(641, 480), QSize(467, 350), QSize(187, 140)}) {
+        for (const QSize target : kReducedSizes) {
             QFile file(tree.path("a.bmp"));
             QVERIFY(file.open(QIODevice::ReadOnly));
             QVERIFY(!bmpreader::decodeReduced(file, target, pictureloader::kMaxDecodedBytes).isNull()); // read by the bitmap reader itself
-            const QImage shown = pictureloader::decode(path, target);
-            QCOMPARE(shown.size(), target);
-            const double difference =
-                worstRowDifference(shown, qtDecoded.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            const double difference = differenceFromQt(path, target);
             QVERIFY2(difference <= 1.0, qPrintable(QString::number(difference))); // measured: 0.46 at most
         }
         // Cut short: not read by it, and no crash.
@@ -446,6 +466,42 @@ private slots:
         };
         QVERIFY(!wide(100'000).isNull());
         QVERIFY(wide(16 << 20).isNull()); // 64 MB of pixels, over 256 MB to read
+    }
+
+    void pngsAreReducedAsTheyAreDecodedAsQtWouldShowThem_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("interlaced");
+        QTest::newRow("8-bit colour") << int(QImage::Format_RGB32) << false;
+        QTest::newRow("8-bit colour and alpha") << int(QImage::Format_ARGB32) << false;
+        QTest::newRow("palette") << int(QImage::Format_Indexed8) << false;
+        QTest::newRow("16-bit colour") << int(QImage::Format_RGBX64) << false;
+        QTest::newRow("interlaced: Qt's reader") << int(QImage::Format_RGB32) << true;
+    }
+
+    void pngsAreReducedAsTheyAreDecodedAsQtWouldShowThem()
+    {
+        QFETCH(int, format);
+        QFETCH(bool, interlaced);
+        testsupport::TempTree tree;
+        const QString png = tree.path("a.png");
+        QVERIFY(edgesAndGradients(QImage::Format(format)).save(png));
+        if (interlaced)
+            testsupport::run(QStringLiteral("convert"), {png, QStringLiteral("-interlace"), QStringLiteral("PNG"), png});
+        for (const QSize target : kReducedSizes) {
+            QFile file(png);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(pngreader::decodeReduced(file, target, pictureloader::kMaxDecodedBytes).isNull(), interlaced);
+            const double difference = differenceFromQt(QFile::encodeName(png), target);
+            QVERIFY2(difference <= 1.0, qPrintable(QString::number(difference)));
+        }
+        // Cut short: not read by it, and no crash.
+        QFile whole(png);
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        QByteArray cut = whole.readAll().chopped(2000);
+        QBuffer buffer(&cut);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QVERIFY(pngreader::decodeReduced(buffer, QSize(100, 75), pictureloader::kMaxDecodedBytes).isNull());
     }
 
     void theCacheReadsAgainAtANewSizeOrAfterARewriteInTheSameSecond()
