@@ -427,11 +427,8 @@ bool MpvEngine::createRenderContext(void* (*getProcAddress)(void*, const char*),
     return true;
 }
 
-void MpvEngine::skipFrame()
+void MpvEngine::skipPendingFrame()
 {
-    if (!render_)
-        return;
-    frameRequested_ = false;
     if (!(api_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME))
         return;
     int skip = 1;
@@ -446,7 +443,7 @@ void MpvEngine::freeRenderContext()
         return;
     // The video output waits (up to 0.2 s) for a frame it handed over to be
     // drawn, and freeing waits for the output: the frame is taken first.
-    skipFrame();
+    skipPendingFrame();
     api_.render_context_free(render_);
     render_ = nullptr;
     onFrame_ = nullptr;

@@ -69,9 +69,6 @@ public:
     void freeRenderContext();
     void render(int fbo, int width, int height);
     void reportSwap();
-    // Takes the frame the video output has handed over without drawing it
-    // (the picture is hidden; the output must not wait for it).
-    void skipFrame();
     // Frames drawn so far (the benchmark counts them against the clip's rate).
     quint64 renderCount() const { return renders_; }
     // Pictures are drawn only while a render context takes them.
@@ -111,6 +108,8 @@ private:
     void deliver(void (MpvEngine::*signal)());
     void setPause(bool on);
     void serveFrameRequests();
+    // Takes a frame the video output has handed over without drawing it.
+    void skipPendingFrame();
     static void onWakeup(void* engine);
     static void onRenderUpdate(void* engine);
 

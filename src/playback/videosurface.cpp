@@ -4,11 +4,9 @@
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
-#include <QVBoxLayout>
-#include <QWindow>
-#include <functional>
 #include <utility>
 
 namespace {
@@ -19,52 +17,23 @@ void* procAddress(void*, const char* name)
 }
 } // namespace
 
-// The native window the frames are drawn into; it asks for a draw when it
-// is exposed or resized.
-class VideoSurface::GLWindow : public QWindow {
-public:
-    explicit GLWindow(std::function<void()> draw) : draw_(std::move(draw))
-    {
-        setSurfaceType(QSurface::OpenGLSurface);
-        setTitle(QStringLiteral("動画の画面"));
-        setFlag(Qt::WindowTransparentForInput);
-    }
-
-protected:
-    void exposeEvent(QExposeEvent*) override
-    {
-        if (isExposed())
-            draw_();
-    }
-    void resizeEvent(QResizeEvent*) override
-    {
-        if (isExposed())
-            draw_();
-    }
-
-private:
-    std::function<void()> draw_;
-};
-
-VideoSurface::VideoSurface(QWidget* parent)
-    : QWidget(parent), window_(new GLWindow([this] {
-          attach();
-          drawFrame();
-      }))
+VideoSurface::VideoSurface(QWidget* parent) : QOpenGLWidget(parent)
 {
     setMouseTracking(true);
-    setAutoFillBackground(true);
-    setPalette(QPalette(Qt::black));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    QWidget* container = createWindowContainer(window_, this);
-    container->setObjectName(QStringLiteral("VideoPicture"));
-    layout->addWidget(container);
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
+        if (!attached_)
+            return;
+        engine_->reportSwap();
+        emit frameShown();
+    });
 }
 
 VideoSurface::~VideoSurface()
 {
     detach();
+    // The base class destroys the context; by then this object is gone.
+    if (QOpenGLContext* gl = context())
+        disconnect(gl, nullptr, this, nullptr);
 }
 
 bool VideoSurface::openGLAvailable()
@@ -84,37 +53,31 @@ void VideoSurface::setEngine(MpvEngine* engine)
         return;
     detach();
     engine_ = engine;
-    if (engine_ && gl_)
+    if (engine_ && context())
         attach();
 }
 
 void VideoSurface::ensureAttached()
 {
     if (!attached_ && engine_ && isVisible())
-        attach();
+        grabFramebuffer(); // initialises the GL context, and with it initializeGL()
 }
 
-bool VideoSurface::makeCurrent()
+void VideoSurface::initializeGL()
 {
-    if (!window_->handle())
-        return false;
-    if (!gl_) {
-        auto gl = std::make_unique<QOpenGLContext>();
-        gl->setFormat(window_->requestedFormat());
-        if (!gl->create())
-            return false;
-        gl_ = std::move(gl);
-    }
-    return gl_->makeCurrent(window_);
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &VideoSurface::detach);
+    if (engine_)
+        attach();
 }
 
 void VideoSurface::attach()
 {
-    if (attached_ || !engine_ || !makeCurrent())
+    if (attached_ || !engine_)
         return;
+    makeCurrent();
     attached_ = engine_->createRenderContext(
-        &procAddress, nullptr, [this] { drawFrame(); }, [this] { drawFrame(); });
-    gl_->doneCurrent();
+        &procAddress, nullptr, [this] { update(); }, [this] { drawFrameNow(); });
+    doneCurrent();
     if (attached_)
         engine_->setVideoEnabled(true);
 }
@@ -126,32 +89,30 @@ void VideoSurface::detach()
     engine_->setVideoEnabled(false);
     makeCurrent();
     engine_->freeRenderContext();
-    gl_->doneCurrent();
+    doneCurrent();
     attached_ = false;
 }
 
-void VideoSurface::drawFrame()
+void VideoSurface::paintGL()
 {
-    // A hidden window takes its frames undrawn: the player never waits for it.
-    if (!window_->isExposed() || !makeCurrent()) {
-        if (attached_)
-            engine_->skipFrame();
+    if (!attached_) {
+        context()->functions()->glClearColor(0, 0, 0, 1);
+        context()->functions()->glClear(GL_COLOR_BUFFER_BIT);
         return;
     }
-    const qreal ratio = window_->devicePixelRatio();
-    const int width = qRound(window_->width() * ratio);
-    const int height = qRound(window_->height() * ratio);
-    if (attached_) {
-        engine_->render(int(gl_->defaultFramebufferObject()), width, height);
-    } else {
-        gl_->functions()->glClearColor(0, 0, 0, 1);
-        gl_->functions()->glClear(GL_COLOR_BUFFER_BIT);
-    }
-    gl_->swapBuffers(window_);
-    if (attached_) {
-        engine_->reportSwap();
-        emit frameShown();
-    }
+    const qreal ratio = devicePixelRatioF();
+    engine_->render(int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio));
+}
+
+void VideoSurface::drawFrameNow()
+{
+    if (!attached_ || !isValid())
+        return;
+    makeCurrent();
+    paintGL();
+    doneCurrent();
+    engine_->reportSwap(); // the frame is taken; libmpv must not wait for a swap
+    update();
 }
 
 void VideoSurface::mousePressEvent(QMouseEvent* event)
@@ -159,7 +120,7 @@ void VideoSurface::mousePressEvent(QMouseEvent* event)
     // A double click's last release may never come (the window manager
     // takes it while the window goes full screen): a new press starts over.
     releaseEndsDoubleClick_ = false;
-    QWidget::mousePressEvent(event);
+    QOpenGLWidget::mousePressEvent(event);
 }
 
 void VideoSurface::mouseReleaseEvent(QMouseEvent* event)
@@ -182,5 +143,5 @@ void VideoSurface::mouseDoubleClickEvent(QMouseEvent* event)
 void VideoSurface::mouseMoveEvent(QMouseEvent* event)
 {
     emit mouseMoved();
-    QWidget::mouseMoveEvent(event);
+    QOpenGLWidget::mouseMoveEvent(event);
 }

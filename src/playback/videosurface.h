@@ -1,17 +1,13 @@
 #pragma once
 
-#include <QWidget>
-#include <memory>
+#include <QOpenGLWidget>
 
 class MpvEngine;
-class QOpenGLContext;
-class QWindow;
 
-// The player's picture: libmpv's render API drawing straight into a native
-// OpenGL window inside this widget, one draw and one swap a frame (no copy
-// through the window's backing store). The GL window lets mouse input
-// through, so clicks and moves reach this widget as on any other.
-class VideoSurface : public QWidget {
+// The player's picture: libmpv's render API drawing into an OpenGL widget.
+// The render context is made when the widget first gets its GL context,
+// that is when the video window is first shown.
+class VideoSurface : public QOpenGLWidget {
     Q_OBJECT
 public:
     explicit VideoSurface(QWidget* parent = nullptr);
@@ -36,23 +32,20 @@ signals:
     void frameShown();
 
 protected:
+    void initializeGL() override;
+    void paintGL() override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    class GLWindow;
+    bool releaseEndsDoubleClick_ = false;
 
     void attach();
     void detach();
-    bool makeCurrent();
-    // Draws the player's current frame, or black without a player.
-    void drawFrame();
+    void drawFrameNow();
 
-    GLWindow* window_;
-    std::unique_ptr<QOpenGLContext> gl_;
     MpvEngine* engine_ = nullptr;
     bool attached_ = false;
-    bool releaseEndsDoubleClick_ = false;
 };
