@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <cstdio>
 #include <cstdlib>
 
@@ -50,6 +52,21 @@ inline void require(bool holds, const char* what)
         std::fprintf(stderr, "broken: %s\n", what);
         std::abort();
     }
+}
+
+// A picture reader on any bytes, at any target size: the first two bytes
+// give the target (1 to 64 a side), the rest is the file. A picture comes
+// out at exactly the target size, or none.
+template <typename Decode> void checkPictureReader(const uint8_t* data, size_t size, Decode decode)
+{
+    if (size < 2)
+        return;
+    const QSize target(1 + data[0] % 64, 1 + data[1] % 64);
+    QByteArray file = bytes(data + 2, size - 2);
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    const QImage picture = decode(buffer, target);
+    require(picture.isNull() || picture.size() == target, "the picture has the target size");
 }
 
 } // namespace fuzzsupport
