@@ -104,20 +104,13 @@ QByteArray ProgramProcess::errorOutput()
     return errors_;
 }
 
-// The program's shown top-level windows: children of the root, or of a
-// window manager's frame (not the windows inside them, such as the video's).
-QStringList ProgramProcess::topLevelWindows()
-{
-    return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                           QStringLiteral("--maxdepth"), QStringLiteral("2"), QStringLiteral("--pid"),
-                                           QString::number(process_.processId())})
-        .split(u'\n', Qt::SkipEmptyParts);
-}
-
 QStringList ProgramProcess::windowTitles()
 {
     QStringList titles;
-    for (const QString& id : topLevelWindows())
+    const QStringList ids = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                           QStringLiteral("--pid"), QString::number(process_.processId())})
+                                .split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& id : ids)
         titles << run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id});
     return titles;
 }
@@ -129,7 +122,11 @@ QString ProgramProcess::waitForWindow(const QString& title, int milliseconds)
     // connection queue is full refuses the program's own connection.
     waitFor([&] {
         QTest::qWait(150);
-        for (const QString& candidate : topLevelWindows()) {
+        const QString pid = QString::number(process_.processId());
+        const QStringList ids = run(QStringLiteral("xdotool"),
+                                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), pid})
+                                    .split(u'\n', Qt::SkipEmptyParts);
+        for (const QString& candidate : ids) {
             if (run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), candidate}) == title) {
                 id = candidate;
                 return true;

@@ -40,8 +40,6 @@ public:
     QByteArray errorOutput();
 
 private:
-    QStringList topLevelWindows();
-
     QTemporaryDir config_;
     QProcess process_;
     QByteArray errors_;
