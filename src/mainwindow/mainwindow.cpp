@@ -1,10 +1,13 @@
 #include "mainwindow/mainwindow.h"
+
+#include "platform/plasmaplacement.h"
 #include "core/playbackstate.h"
 #include "settings/settingsstore.h"
 
 #include "mainwindow/picturebutton.h"
 #include "platform/legiblecolour.h"
 #include "platform/nativename.h"
+#include "platform/plasmaplacement.h"
 #include "platform/twips.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
@@ -153,6 +156,16 @@ bool MainWindow::isVideoMode() const
 bool MainWindow::isStillPictureMode() const
 {
     return !isVideoMode();
+}
+
+void MainWindow::setVisible(bool visible)
+{
+    const bool firstShow = visible && !shownBefore_;
+    QMainWindow::setVisible(visible);
+    if (firstShow) {
+        shownBefore_ = true;
+        plasmaplacement::place(*windowHandle(), frameGeometry().topLeft());
+    }
 }
 
 void MainWindow::Form_Load()

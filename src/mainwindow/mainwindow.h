@@ -25,6 +25,9 @@ public:
 
     // Runs the load steps; the caller shows the window afterwards.
     void Form_Load();
+    // Shown the first time where the load put it, on a Wayland compositor
+    // that takes positions too.
+    void setVisible(bool visible) override;
 
     void Option1or2();
     void OptionRegSave();
@@ -129,5 +132,6 @@ private:
     mainlayout::Geometry geometry_;
     mainlayout::Distances distances_{};
     bool loaded_ = false;
+    bool shownBefore_ = false;
     QString helpFile_;
 };

@@ -1,5 +1,6 @@
 #include "platform/toolwindow.h"
 
+#include "platform/plasmaplacement.h"
 #include "platform/twips.h"
 #include "platform/withdrawal.h"
 
@@ -82,18 +83,18 @@ QRect workArea(const QWidget& window)
 
 namespace {
 
-// A Wayland compositor places windows itself and does not tell where its
-// panels are (the work area is the whole screen), and GNOME's maximizes a
-// new window covering more than 80 % of the work area, hiding the main
-// window: there the window leaves room for a panel and stays well under that.
-QRect notMaximizedByTheCompositor(QRect area, const QRect& work)
+// A Wayland compositor places windows itself and does not say where, nor
+// where its panels are. GNOME's puts a new window where it covers no other
+// if it can (right of or below one), else at the corner over the main
+// window, and maximizes one that nearly fills the screen. The area is cut
+// to what fits right of the main window wherever such a compositor put it:
+// within half its width of the screen's edge, no lower than the middle.
+QRect roomBesideWhereverPlaced(QRect area, const QSize& mainOuter, const QSize& screen)
 {
-    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-        return area;
-    constexpr double kRoomForPanels = 0.9;
-    constexpr double kLargestShare = 0.7;
-    area.setHeight(std::min(area.height(), int(kRoomForPanels * work.height())));
-    area.setWidth(std::min(area.width(), int(kLargestShare * work.width() * work.height() / std::max(1, area.height()))));
+    const int widest = std::max(screen.width() / 3, screen.width() - mainOuter.width() * 3 / 2);
+    const int tallest = (screen.height() + mainOuter.height()) / 2;
+    area.setWidth(std::min(area.width(), widest));
+    area.setHeight(std::min(area.height(), tallest));
     return area;
 }
 
@@ -109,7 +110,11 @@ QRect areaBeside(const QWidget& mainWindow)
     right.setLeft(mainLeft + twips::toPixels(outerWidth(mainWindow)));
     QRect left = work;
     left.setRight(mainLeft - 1);
-    return notMaximizedByTheCompositor(right.width() >= left.width() ? right : left, work);
+    const QRect beside = right.width() >= left.width() ? right : left;
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return beside;
+    const QSize mainOuter(twips::toPixels(outerWidth(mainWindow)), mainWindow.frameGeometry().height());
+    return roomBesideWhereverPlaced(beside, mainOuter, work.size());
 }
 
 void ToolWindow::setOuterSize(double width, double height)
@@ -156,6 +161,8 @@ void ToolWindow::applyPlacement()
     }
     const QPoint known(geometry().x() - x(), geometry().y() - y());
     move(outer.topLeft() + QPoint(frame.left(), frame.top()) - known);
+    if (isVisible())
+        plasmaplacement::place(*windowHandle(), outer.topLeft());
 }
 
 void ToolWindow::settlePlacement()
@@ -182,6 +189,10 @@ bool ToolWindow::event(QEvent* event)
     case QEvent::Move:
     case QEvent::Resize:
         settlePlacement();
+        break;
+    case QEvent::WinIdChange: // made anew (to draw with OpenGL, say)
+        if (placer_ && windowHandle() && !isFullScreen())
+            plasmaplacement::place(*windowHandle(), frameGeometry().topLeft());
         break;
     default:
         break;
@@ -248,6 +259,8 @@ void ToolWindow::setVisible(bool visible)
 {
     withdrawal_.reset(); // shown or hidden meanwhile: that stands
     QWidget::setVisible(visible);
+    if (visible && placer_ && !isFullScreen())
+        plasmaplacement::place(*windowHandle(), frameGeometry().topLeft());
 }
 
 void ToolWindow::keyPressEvent(QKeyEvent* event)

@@ -78,3 +78,4 @@ QRect workArea(const QWidget& window);
 // the video and picture windows go: right of it, or left of it when the
 // user moved it where more room is left.
 QRect areaBeside(const QWidget& mainWindow);
+

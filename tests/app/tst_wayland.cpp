@@ -27,9 +27,14 @@ private slots:
         const QSize outer = pictures.frameGeometry().size();
         QVERIFY2(outer.height() <= available.height() && mainOuter.height() <= available.height(),
                  qPrintable(QStringLiteral("%1 %2").arg(outer.height()).arg(available.height())));
-        // Beside the main window, wherever the compositor puts the two.
-        QVERIFY2(mainOuter.width() + outer.width() <= available.width(),
+        // Right of the main window wherever a compositor that puts a new
+        // window where it covers none (GNOME) put the main window: within
+        // half its width of the screen's edge, no lower than the middle.
+        const int mainRightmost = mainOuter.width() / 2, mainLowest = (available.height() - mainOuter.height()) / 2;
+        QVERIFY2(mainRightmost + mainOuter.width() + outer.width() <= available.width(),
                  qPrintable(QStringLiteral("%1 + %2 > %3").arg(mainOuter.width()).arg(outer.width()).arg(available.width())));
+        QVERIFY2(mainLowest + outer.height() <= available.height(),
+                 qPrintable(QStringLiteral("%1 + %2 > %3").arg(mainLowest).arg(outer.height()).arg(available.height())));
         // Not so large that GNOME maximizes it over the main window (80 % of
         // the work area, which Qt does not know: a top bar takes 3 %), with
         // room for a panel.
