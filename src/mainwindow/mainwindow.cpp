@@ -66,6 +66,7 @@ void MainWindow::createControls()
     auto* frame = new QFrame(client_);
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame->setAccessibleName(QStringLiteral("表示する種類")); // what its two options choose
     frame->setAutoFillBackground(true);
     paint(frame, QPalette::Window, Qt::black);
     paint(frame, QPalette::WindowText, Qt::black);
