@@ -6,10 +6,11 @@
 #include <QDBusMessage>
 #include <QDir>
 #include <QFile>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -53,23 +54,53 @@ bool isOwnSocket(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && ownedBy(st, S_IFSOCK);
 }
 
-// No copy answers on a socket file left by one that ended abruptly. A
-// busy copy (its queue full) still counts as answering.
-bool nobodyAnswers(const QString& path)
+bool socketAddress(const QByteArray& name, sockaddr_un& address)
 {
-    const QByteArray name = QFile::encodeName(path);
-    sockaddr_un address{};
+    address = sockaddr_un{};
     address.sun_family = AF_UNIX;
-    if (name.size() >= qsizetype(sizeof(address.sun_path)))
+    if (name.isEmpty() || name.size() >= qsizetype(sizeof(address.sun_path)))
         return false;
     std::copy(name.begin(), name.end(), address.sun_path);
+    return true;
+}
+
+bool connectTo(int socket, const QByteArray& name)
+{
+    sockaddr_un address;
+    return socketAddress(name, address) &&
+           ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+}
+
+// No copy answers on a socket file left by one that ended abruptly. A
+// busy copy (its queue full) still counts as answering.
+bool nobodyAnswers(const QByteArray& name)
+{
     const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (probe < 0)
         return false;
-    const bool refused = ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 &&
-                         errno == ECONNREFUSED;
+    const bool refused = !connectTo(probe, name) && errno == ECONNREFUSED;
     ::close(probe);
     return refused;
+}
+
+// A socket taking launches at the name, or -1 (errno says why).
+int listenAt(const QByteArray& name)
+{
+    sockaddr_un address;
+    if (!socketAddress(name, address)) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (socket < 0)
+        return -1;
+    if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || ::listen(socket, 16) != 0) {
+        const int error = errno;
+        ::close(socket);
+        errno = error;
+        return -1;
+    }
+    return socket;
 }
 
 bool handOverOnBus(QDBusConnection& bus, const QByteArray& path, const QString& configDirectory)
@@ -82,19 +113,25 @@ bool handOverOnBus(QDBusConnection& bus, const QByteArray& path, const QString& 
 }
 
 // On the socket: the path's bytes and a NUL; the running copy answers
-// with one byte once it has taken the path.
+// with one byte once it has taken the path. Each step waits a moment at most.
 bool handOverOnSocket(const QByteArray& path, const QString& configDirectory)
 {
     const QString name = singlecopy::socketPath(configDirectory);
     if (name.isEmpty() || !isOwnSocket(name))
         return false;
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(kAnswerWaitMs))
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket < 0)
         return false;
-    socket.write(path + '\0');
+    const timeval wait{kAnswerWaitMs / 1000, (kAnswerWaitMs % 1000) * 1000};
+    ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof(wait));
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof(wait));
+    const QByteArray request = path + '\0';
     char answer = 0;
-    return socket.waitForReadyRead(kAnswerWaitMs) && socket.getChar(&answer) && answer == kTaken;
+    const bool taken = connectTo(socket, QFile::encodeName(name)) &&
+                       ::send(socket, request.constData(), request.size(), MSG_NOSIGNAL) == request.size() &&
+                       ::recv(socket, &answer, 1, 0) == 1 && answer == kTaken;
+    ::close(socket);
+    return taken;
 }
 
 } // namespace
@@ -124,6 +161,51 @@ QString singlecopy::socketPath(const QString& configDirectory)
                             : QDir(folder).filePath(QStringLiteral("duvavazoruzevaz-") + folderKey(configDirectory));
 }
 
+// A launch on the socket: what it says is read as it comes, up to a
+// path's worth of bytes and its NUL; then it is answered and goes.
+class HandOverClient : public QObject {
+public:
+    HandOverClient(int socket, std::function<void(const QByteArray&)> taken, QObject* parent)
+        : QObject(parent), socket_(socket), readable_(socket, QSocketNotifier::Read), taken_(std::move(taken))
+    {
+        connect(&readable_, &QSocketNotifier::activated, this, &HandOverClient::read);
+        QTimer::singleShot(CopyService::kClientTimeoutMs, this, &QObject::deleteLater);
+    }
+    ~HandOverClient() override { ::close(socket_); }
+
+private:
+    void read()
+    {
+        char bytes[singlecopy::kMaxPathBytes + 1];
+        const ssize_t count = ::recv(socket_, bytes, sizeof(bytes) - request_.size(), MSG_DONTWAIT);
+        if (count < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        if (count <= 0) // gone, or failed
+            return finish();
+        request_.append(bytes, count);
+        const qsizetype end = request_.indexOf('\0');
+        if (end < 0) {
+            if (request_.size() > singlecopy::kMaxPathBytes)
+                finish(); // longer than any path
+            return;
+        }
+        ::send(socket_, &kTaken, 1, MSG_DONTWAIT | MSG_NOSIGNAL);
+        finish();
+        taken_(request_.left(end));
+    }
+
+    void finish()
+    {
+        readable_.setEnabled(false);
+        deleteLater();
+    }
+
+    const int socket_;
+    QSocketNotifier readable_;
+    std::function<void(const QByteArray&)> taken_;
+    QByteArray request_;
+};
+
 CopyService::CopyService(std::function<void(const QByteArray&)> open, std::function<void()> raise, QObject* parent)
     : QObject(parent), open_(std::move(open)), raise_(std::move(raise))
 {
@@ -133,6 +215,11 @@ CopyService::~CopyService()
 {
     if (!ownedName_.isEmpty())
         sessionbus::releaseName(bus_, ownedName_);
+    qDeleteAll(clients_);
+    if (listener_ >= 0) {
+        ::close(listener_);
+        ::unlink(socketFile_.constData());
+    }
 }
 
 void CopyService::listen(QDBusConnection bus, const QString& configDirectory)
@@ -154,50 +241,47 @@ void CopyService::listenOnSocket(const QString& configDirectory)
     const QString path = singlecopy::socketPath(configDirectory);
     if (path.isEmpty())
         return; // nowhere private: this copy runs on its own
-    // No socket options: with them Qt binds elsewhere and renames the
-    // socket into place, over a running copy's. The folder is private.
-    if (!socket_.listen(path)) {
+    const QByteArray name = QFile::encodeName(path);
+    listener_ = listenAt(name);
+    if (listener_ < 0) {
         // Another copy answering there keeps its socket (this one was
         // started on purpose); a file left by one that ended abruptly goes.
-        if (!isOwnSocket(path) || !nobodyAnswers(path))
+        if (errno != EADDRINUSE || !isOwnSocket(path) || !nobodyAnswers(name))
             return;
-        QLocalServer::removeServer(path);
-        socket_.listen(path);
+        ::unlink(name.constData());
+        listener_ = listenAt(name);
+        if (listener_ < 0)
+            return;
     }
-    connect(&socket_, &QLocalServer::newConnection, this, &CopyService::acceptClients);
+    socketFile_ = name;
+    listening_ = std::make_unique<QSocketNotifier>(listener_, QSocketNotifier::Read);
+    connect(listening_.get(), &QSocketNotifier::activated, this, &CopyService::acceptClients);
 }
 
 void CopyService::acceptClients()
 {
-    while (QLocalSocket* client = socket_.nextPendingConnection()) {
+    for (;;) {
+        const int socket = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (socket < 0) {
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                pauseAccepting();
+            return;
+        }
         // A launch says what it has at once: past the limit, the client
         // that has waited longest goes, so idle clients never lock out the next launch.
         if (clients_.size() >= kMaxClients)
-            clients_.takeFirst()->deleteLater();
+            delete clients_.takeFirst();
+        auto* client = new HandOverClient(socket, [this](const QByteArray& path) { Open(path); }, this);
         clients_.append(client);
         connect(client, &QObject::destroyed, this, [this, client] { clients_.removeOne(client); });
-        client->setReadBufferSize(singlecopy::kMaxPathBytes + 1);
-        QTimer::singleShot(kClientTimeoutMs, client, &QObject::deleteLater);
-        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        auto request = std::make_shared<QByteArray>();
-        connect(client, &QLocalSocket::readyRead, this, [this, client, request] { readRequest(client, *request); });
     }
 }
 
-void CopyService::readRequest(QLocalSocket* client, QByteArray& request)
+void CopyService::pauseAccepting()
 {
-    request += client->read(singlecopy::kMaxPathBytes + 1 - request.size());
-    const qsizetype end = request.indexOf('\0');
-    if (end < 0) {
-        if (request.size() > singlecopy::kMaxPathBytes)
-            client->deleteLater(); // longer than any path
-        return;
-    }
-    QObject::disconnect(client, &QLocalSocket::readyRead, this, nullptr);
-    client->write(&kTaken, 1);
-    client->disconnectFromServer();
-    Open(request.left(end));
-    request.clear();
+    constexpr int kPauseMs = 100;
+    listening_->setEnabled(false);
+    QTimer::singleShot(kPauseMs, this, [this] { listening_->setEnabled(true); });
 }
 
 void CopyService::Open(const QByteArray& path)

@@ -4,10 +4,12 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QList>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QObject>
 #include <functional>
+#include <memory>
+
+class HandOverClient;
+class QSocketNotifier;
 
 // One copy of the program per desktop session and settings folder: a
 // later launch hands its folder or file to the copy already running (over
@@ -56,12 +58,15 @@ public slots:
 private:
     void listenOnSocket(const QString& configDirectory);
     void acceptClients();
-    void readRequest(QLocalSocket* client, QByteArray& request);
+    // Out of descriptors: the waiting launches are taken a moment later.
+    void pauseAccepting();
 
     std::function<void(const QByteArray&)> open_;
     std::function<void()> raise_;
-    QLocalServer socket_;
-    QList<QLocalSocket*> clients_; // oldest first
+    int listener_ = -1;
+    QByteArray socketFile_; // this copy's, removed when it ends
+    std::unique_ptr<QSocketNotifier> listening_;
+    QList<HandOverClient*> clients_; // oldest first
     QDBusConnection bus_{QString()};
     QString ownedName_; // held on the bus
 };
