@@ -4,21 +4,50 @@
 #include "platform/twips.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
-#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 #include <QThreadPool>
 #include <QTimer>
 
 namespace {
-const QString kIconSource = QStringLiteral(":/duvavazoruzevaz.svg");
+
+// Drawn from the SVG at build time, at these sides, as premultiplied ARGB
+// pixels: an image reader would load every image format plugin.
+constexpr int kIconSides[] = {16, 24, 32, 48, 64, 128};
+
+QImage iconImage(int side)
+{
+    QFile file(QStringLiteral(":/icons/duvavazoruzevaz-%1.argb").arg(side));
+    const QByteArray pixels = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (pixels.size() != qsizetype(side) * side * 4)
+        return {};
+    return QImage(reinterpret_cast<const uchar*>(pixels.constData()), side, side, QImage::Format_ARGB32_Premultiplied)
+        .copy();
+}
+
+QIcon iconOf(const QList<QImage>& images)
+{
+    QIcon icon;
+    for (const QImage& image : images)
+        icon.addPixmap(QPixmap::fromImage(image));
+    return icon;
+}
+
+QList<QImage> iconImages()
+{
+    QList<QImage> images;
+    for (const int side : kIconSides)
+        images.append(iconImage(side));
+    return images;
+}
+
 } // namespace
 
 QIcon programIcon()
 {
-    Q_INIT_RESOURCE(resources); // the icon lives in a static library's resources
-    return QIcon(kIconSource);
+    return iconOf(iconImages());
 }
 
 namespace {
@@ -26,18 +55,8 @@ namespace {
 void setWindowIconInBackground()
 {
     QThreadPool::globalInstance()->start([] {
-        QList<QImage> images;
-        for (const int side : {16, 24, 32, 48, 64, 128}) {
-            QImageReader reader(kIconSource);
-            reader.setScaledSize(QSize(side, side));
-            images.append(reader.read());
-        }
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [images] {
-            QIcon icon;
-            for (const QImage& image : images)
-                icon.addPixmap(QPixmap::fromImage(image));
-            QApplication::setWindowIcon(icon);
-        });
+        QMetaObject::invokeMethod(QCoreApplication::instance(),
+                                  [images = iconImages()] { QApplication::setWindowIcon(iconOf(images)); });
     });
 }
 
@@ -64,7 +83,6 @@ private:
 
 void setWindowIconAfterFirstPaint(QWidget* window)
 {
-    Q_INIT_RESOURCE(resources);
     new AfterFirstPaint(window, setWindowIconInBackground);
 }
 

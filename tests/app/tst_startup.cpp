@@ -7,9 +7,11 @@
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
+#include "support/programprocess.h"
 #include "support/testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QRadioButton>
 #include <QSlider>
@@ -125,6 +127,24 @@ private slots:
         QVERIFY(!video->isVisible());
         QCOMPARE(video->player().Volume(), -1500);
         QCOMPARE(video->pos().x(), form.frameGeometry().width());
+    }
+
+    // The window icon is drawn at build time: showing it loads no image
+    // format plugin (reading any image loads them all, the SVG renderer,
+    // TIFF and WebP libraries among them).
+    void theWindowIconComesWithoutImagePlugins()
+    {
+        testsupport::ProgramProcess program;
+        QVERIFY(program.start());
+        const QString window = program.waitForWindow(QStringLiteral("DuvavazorUzevaz"));
+        QVERIFY(!window.isEmpty());
+        QVERIFY(testsupport::waitFor([&] {
+            const QString icon = testsupport::run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_ICON")});
+            return icon.contains(QStringLiteral("(16 x 16)")) && icon.contains(QStringLiteral("(128 x 128)"));
+        }));
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(program.process().processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("plugins/imageformats"));
     }
 
     void closeBoxStoresTheModeAndEnds()
