@@ -1,7 +1,8 @@
 #include "platform/plasmaplacement.h"
 
+#include "platform/librarysymbol.h"
+
 #include <QGuiApplication>
-#include <QLibrary>
 #include <QWindow>
 #include <cstring>
 #include <qpa/qplatformnativeinterface.h>
@@ -30,27 +31,20 @@ struct WaylandClient {
     const wl_interface* registryInterface = nullptr;
 };
 
-template <typename F>
-bool resolve(QLibrary& library, const char* name, F& target)
-{
-    target = reinterpret_cast<F>(library.resolve(name));
-    return target != nullptr;
-}
-
 bool loadInto(WaylandClient& client)
 {
     static QLibrary library(QStringLiteral("wayland-client"), 0);
-    return library.load() && resolve(library, "wl_proxy_marshal_flags", client.marshalFlags) &&
-           resolve(library, "wl_proxy_add_listener", client.addListener) &&
-           resolve(library, "wl_proxy_get_version", client.version) &&
-           resolve(library, "wl_proxy_create_wrapper", client.createWrapper) &&
-           resolve(library, "wl_proxy_wrapper_destroy", client.destroyWrapper) &&
-           resolve(library, "wl_proxy_set_queue", client.setQueue) &&
-           resolve(library, "wl_proxy_destroy", client.destroy) &&
-           resolve(library, "wl_display_create_queue", client.createQueue) &&
-           resolve(library, "wl_event_queue_destroy", client.destroyQueue) &&
-           resolve(library, "wl_display_roundtrip_queue", client.roundtripQueue) &&
-           resolve(library, "wl_registry_interface", client.registryInterface);
+    return library.load() && resolveSymbol(library, "wl_proxy_marshal_flags", client.marshalFlags) &&
+           resolveSymbol(library, "wl_proxy_add_listener", client.addListener) &&
+           resolveSymbol(library, "wl_proxy_get_version", client.version) &&
+           resolveSymbol(library, "wl_proxy_create_wrapper", client.createWrapper) &&
+           resolveSymbol(library, "wl_proxy_wrapper_destroy", client.destroyWrapper) &&
+           resolveSymbol(library, "wl_proxy_set_queue", client.setQueue) &&
+           resolveSymbol(library, "wl_proxy_destroy", client.destroy) &&
+           resolveSymbol(library, "wl_display_create_queue", client.createQueue) &&
+           resolveSymbol(library, "wl_event_queue_destroy", client.destroyQueue) &&
+           resolveSymbol(library, "wl_display_roundtrip_queue", client.roundtripQueue) &&
+           resolveSymbol(library, "wl_registry_interface", client.registryInterface);
 }
 
 // The part of the plasma-shell protocol (version 1) the program speaks:
