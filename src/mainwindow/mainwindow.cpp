@@ -1,6 +1,4 @@
 #include "mainwindow/mainwindow.h"
-
-#include "platform/plasmaplacement.h"
 #include "core/playbackstate.h"
 #include "settings/settingsstore.h"
 
