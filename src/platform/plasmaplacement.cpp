@@ -205,21 +205,15 @@ private:
 
 namespace plasmaplacement {
 
-bool available()
-{
-    return plasmaShell() != nullptr;
-}
-
-bool place(QWindow& window, QPoint frameTopLeft)
+void place(QWindow& window, QPoint frameTopLeft)
 {
     const PlasmaShell* plasma = plasmaShell();
     if (!plasma)
-        return false;
+        return;
     auto* placement = window.findChild<Placement*>(QString(), Qt::FindDirectChildrenOnly);
     if (!placement)
         placement = new Placement(*plasma, window);
     placement->moveTo(frameTopLeft);
-    return true;
 }
 
 } // namespace plasmaplacement

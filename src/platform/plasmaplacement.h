@@ -10,12 +10,9 @@ class QWindow;
 // Wayland, nothing is done.
 namespace plasmaplacement {
 
-// The compositor takes positions from the program.
-bool available();
-
 // Puts the window's frame corner at the point, in the compositor's global
-// coordinates, now or as soon as it is shown. Returns whether the
-// compositor takes positions.
-bool place(QWindow& window, QPoint frameTopLeft);
+// coordinates, now or as soon as it is shown; where the compositor takes
+// positions.
+void place(QWindow& window, QPoint frameTopLeft);
 
 } // namespace plasmaplacement
