@@ -15,7 +15,7 @@
 #include "playback/videowindow.h"
 #include "search/dirlist.h"
 #include "search/drivelist.h"
-#include "search/folderwalk.h"
+#include "search/folderlisting.h"
 #include "search/searchcommand.h"
 #include "search/splashwindow.h"
 #include "search/typefilter.h"
@@ -364,7 +364,7 @@ QString whyNotOpened(const QByteArray& path, const QByteArray& absolute, struct 
                                : QStringLiteral("フォルダまたはファイルが見つかりません。");
     if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode))
         return QStringLiteral("フォルダでも通常のファイルでもありません（パイプやデバイスなど）。");
-    if (isPseudoFileSystem(absolute))
+    if (folderlisting::isPseudoFileSystem(absolute))
         return QStringLiteral("システムの仮想ファイルシステム（/proc、/sys）は開けません。");
     return {};
 }

@@ -18,10 +18,6 @@ QByteArray AddBackslash(const QByteArray& path);
 // The path of an entry of the folder.
 QByteArray joinPath(const QByteArray& folder, const QByteArray& name);
 
-// A folder whose listing is this large (some thousands of entries) takes
-// long enough to read that it is best read away from the window's thread.
-inline constexpr qint64 kLargeFolderBytes = 256 * 1024;
-
 // False when the folder cannot be listed; entries is then empty.
 bool list(const QByteArray& folderPath, std::vector<Entry>& entries);
 // The same for a folder already open (folderFd stays open).
@@ -30,11 +26,14 @@ bool list(int folderFd, std::vector<Entry>& entries);
 // The subfolders only (links to folders included), in natural order.
 std::vector<QByteArray> subfolders(const QByteArray& folderPath);
 
+// Whether the folder lies on a kernel pseudo file system (/proc, /sys...),
+// which holds the kernel's view of itself rather than files.
+bool isPseudoFileSystem(const QByteArray& folder);
+
 // "Is a folder", following links.
 bool isFolder(const QByteArray& path);
-// Whether a listed entry of the folder is a subfolder (links to folders
-// included); the folder by its path, or open.
-bool isSubfolder(const QByteArray& folderPath, const Entry& entry);
+// Whether a listed entry of the open folder is a subfolder (links to
+// folders included).
 bool isSubfolder(int folderFd, const Entry& entry);
 
 // Case-insensitive order in which runs of digits compare by value

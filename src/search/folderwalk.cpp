@@ -2,40 +2,6 @@
 
 #include "search/folderlisting.h"
 
-#include <future>
-#include <thread>
-#include <linux/magic.h>
-#include <sys/stat.h>
-#include <sys/vfs.h>
-
-bool isPseudoFileSystem(const QByteArray& folder)
-{
-    struct statfs fs;
-    if (::statfs(folder.constData(), &fs) != 0)
-        return true;
-    switch (static_cast<unsigned long>(fs.f_type)) {
-    case PROC_SUPER_MAGIC:
-    case SYSFS_MAGIC:
-    case DEVPTS_SUPER_MAGIC:
-    case CGROUP_SUPER_MAGIC:
-    case CGROUP2_SUPER_MAGIC:
-    case DEBUGFS_MAGIC:
-    case TRACEFS_MAGIC:
-    case SECURITYFS_MAGIC:
-    case PSTOREFS_MAGIC:
-    case BPF_FS_MAGIC:
-    case SELINUX_MAGIC:
-    case EFIVARFS_MAGIC:
-    case BINFMTFS_MAGIC:
-    case NSFS_MAGIC:
-    case 0x62656570: // configfs
-    case 0x65735543: // fusectl
-    case 0x19800202: // mqueue
-        return true;
-    default:
-        return false;
-    }
-}
 
 namespace {
 
@@ -43,6 +9,11 @@ void letEventsRun(WalkContext& context)
 {
     context.letEventsRun();
     context.sinceEvents.start();
+    std::shared_ptr<const PatternSet> patterns = context.patterns();
+    if (patterns != context.currentPatterns) {
+        context.readers->matchWith(patterns);
+        context.currentPatterns = std::move(patterns);
+    }
 }
 
 // On a time budget: once the window has waited kMaxPauseMs, not at every
@@ -55,99 +26,90 @@ void letEventsRunIfDue(WalkContext& context)
         letEventsRun(context);
 }
 
-// A large folder (a million entries take a second or more to read and
-// sort) is listed on a thread of its own while the window runs.
-FolderListing readHere(const QByteArray& folder, WalkContext& context)
+// The folder's listing from the readers; the window runs, and a cancel is
+// seen, while it is on its way. Null after a cancel.
+std::unique_ptr<FolderListing> obtainListing(const QByteArray& folder, const WalkKey& key, WalkContext& context)
 {
-    FolderListing listing = openFolder(folder);
-    if (!listing.opened())
-        return listing;
-    if (listing.st.st_size < folderlisting::kLargeFolderBytes) {
-        listing.listed = folderlisting::list(listing.fd, listing.entries);
-        return listing;
-    }
-    auto reading = std::async(std::launch::async,
-                              [fd = listing.fd, &entries = listing.entries] { return folderlisting::list(fd, entries); });
-    while (reading.wait_for(std::chrono::milliseconds(kMaxPauseMs)) != std::future_status::ready)
-        letEventsRun(context);
-    listing.listed = reading.get();
-    return listing;
-}
-
-// The folder's listing: from the readers when the walk reads ahead (the
-// window runs, and a cancel is seen, while it is on its way), else read now.
-FolderListing obtainListing(const QByteArray& folder, WalkContext& context)
-{
-    if (!context.ahead)
-        return readHere(folder, context);
-    if (!context.moreReaders && context.ahead->slowReads() >= kSlowReadsForMoreReaders) {
-        for (int i = 0; i < kMoreReaders; ++i)
-            context.ahead->addReader();
-        context.moreReaders = true;
-    }
     while (true) {
-        if (std::unique_ptr<FolderListing> listing = context.ahead->take(folder, kMaxPauseMs))
-            return std::move(*listing);
+        if (std::unique_ptr<FolderListing> listing = context.readers->take(folder, key, kMaxPauseMs))
+            return listing;
         letEventsRun(context);
         if (context.cancelFlag)
-            return {}; // a read that never answers (a stopped server) holds no cancel
+            return nullptr; // a read that never answers (a stopped server) holds no cancel
     }
 }
 
-// A large folder's names are freed on a thread of their own: a million of
-// them would hold the window for tens of milliseconds.
-void freeEntries(FolderListing& listing)
+// Every entry goes to the filter, in listing order: the readers' matches
+// stand while the patterns are the ones they matched by; after a change
+// the entries are matched here.
+void offerEntries(const QByteArray& folder, const FolderListing& listing, WalkContext& context)
 {
-    if (listing.st.st_size >= folderlisting::kLargeFolderBytes)
-        std::thread([doomed = std::move(listing.entries)] {}).detach();
-}
-
-// Lists the folder and offers its entries, noting its subfolders; false
-// when it is not entered (gone, entered before, a pseudo file system,
-// unreadable). The folder is open only meanwhile: its entries are looked
-// at relative to it, not by their whole paths from the root.
-bool visitFolder(const QByteArray& folder, WalkContext& context, std::vector<QByteArray>& subfolders)
-{
-    FolderListing listing = obtainListing(folder, context);
-    if (!listing.opened() || !context.entered.insert({listing.st.st_dev, listing.st.st_ino}).second)
-        return false;
-    // The file system's type is looked up once a device, not once a folder.
-    const auto [device, isNew] = context.pseudoDevices.try_emplace(listing.st.st_dev, false);
-    if (isNew)
-        device->second = isPseudoFileSystem(folder);
-    if (device->second || !listing.listed)
-        return false;
-    context.folderEntered(folder);
+    auto match = listing.matches.begin();
     for (size_t i = 0; i < listing.entries.size(); ++i) {
-        const folderlisting::Entry& entry = listing.entries[i];
-        if (folderlisting::isSubfolder(listing.fd, entry))
-            subfolders.push_back(folder + entry.name + '/');
-        context.filterEntry(folder, entry.name, listing.fd);
+        const QByteArray& name = listing.entries[i].name;
+        if (context.currentPatterns == listing.matchedWith) {
+            while (match != listing.matches.end() && match->entry < i)
+                ++match;
+            if (match != listing.matches.end() && match->entry == i)
+                context.addRow(folder, name, match->sizeKb);
+        } else if (context.currentPatterns) {
+            if (const std::optional<qint64> sizeKb = FilterEntry(folder, name, *context.currentPatterns))
+                context.addRow(folder, name, *sizeKb);
+        }
         if ((i + 1) % 64 == 0)
             letEventsRunIfDue(context);
     }
-    if (context.ahead)
-        context.ahead->expect(subfolders);
-    freeEntries(listing);
+}
+
+// Enters the folder and offers its entries; false when it is not entered
+// (gone, entered before, a pseudo file system, unreadable).
+bool enterFolder(const QByteArray& folder, FolderListing& listing, WalkContext& context,
+                 std::vector<QByteArray>& subfolders)
+{
+    if (!listing.opened || !context.entered.insert({listing.st.st_dev, listing.st.st_ino}).second)
+        return false;
+    if (listing.onPseudoFileSystem || !listing.listed)
+        return false;
+    context.folderEntered(folder);
+    offerEntries(folder, listing, context);
+    subfolders = std::move(listing.subfolders);
     return true;
 }
 
-} // namespace
-
-void startReadingAhead(WalkContext& context)
+bool visitFolder(const QByteArray& folder, const WalkKey& key, WalkContext& context,
+                 std::vector<QByteArray>& subfolders)
 {
-    context.ahead = std::make_unique<ListingsAhead>(1);
+    std::unique_ptr<FolderListing> listing = obtainListing(folder, key, context);
+    if (!listing)
+        return false;
+    const bool entered = enterFolder(folder, *listing, context, subfolders);
+    context.readers->giveBack(std::move(listing)); // freed away from the window
+    return entered;
 }
 
-void WalkFolder(const QByteArray& path, WalkContext& context)
+void walk(const QByteArray& path, WalkKey& key, WalkContext& context)
 {
     letEventsRunIfDue(context);
     if (context.cancelFlag)
         return;
     std::vector<QByteArray> subfolders;
-    if (!visitFolder(folderlisting::AddBackslash(path), context, subfolders))
+    if (!visitFolder(folderlisting::AddBackslash(path), key, context, subfolders))
         return;
     letEventsRunIfDue(context);
-    for (const QByteArray& subfolder : subfolders)
-        WalkFolder(subfolder, context);
+    key.push_back(0);
+    for (size_t i = 0; i < subfolders.size(); ++i) {
+        key.back() = static_cast<quint32>(i);
+        walk(subfolders[i], key, context);
+    }
+    key.pop_back();
+}
+
+} // namespace
+
+void WalkFolder(const QByteArray& path, WalkContext& context)
+{
+    context.currentPatterns = context.patterns();
+    context.readers->matchWith(context.currentPatterns);
+    WalkKey key;
+    walk(path, key, context);
 }

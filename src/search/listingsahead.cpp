@@ -2,62 +2,78 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <fcntl.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
-FolderListing::FolderListing(FolderListing&& other) noexcept
-    : fd(std::exchange(other.fd, -1)), st(other.st), listed(other.listed), entries(std::move(other.entries))
+namespace {
+
+// The subfolders and the matches of an open folder's entries, in order.
+void lookAtEntries(int folderFd, const QByteArray& folder, const PatternSet* patterns, FolderListing& listing)
 {
+    for (size_t i = 0; i < listing.entries.size(); ++i) {
+        const folderlisting::Entry& entry = listing.entries[i];
+        if (folderlisting::isSubfolder(folderFd, entry))
+            listing.subfolders.push_back(folder + entry.name + '/');
+        if (!patterns)
+            continue;
+        if (const std::optional<qint64> sizeKb = FilterEntry(folder, entry.name, *patterns, folderFd))
+            listing.matches.push_back({i, *sizeKb});
+    }
 }
 
-FolderListing& FolderListing::operator=(FolderListing&& other) noexcept
-{
-    std::swap(fd, other.fd);
-    st = other.st;
-    listed = other.listed;
-    entries = std::move(other.entries);
-    return *this;
-}
-
-FolderListing::~FolderListing()
-{
-    if (fd >= 0)
-        ::close(fd);
-}
-
-FolderListing openFolder(const QByteArray& folder)
+// Opens, looks at and (unless onPseudoFileSystem says it holds the
+// kernel's view of itself rather than files) lists and looks at a folder.
+template <typename IsPseudo>
+FolderListing readFolder(const QByteArray& folder, std::shared_ptr<const PatternSet> patterns, IsPseudo onPseudoFileSystem)
 {
     FolderListing listing;
-    listing.fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listing.fd >= 0 && ::fstat(listing.fd, &listing.st) != 0)
-        ::close(std::exchange(listing.fd, -1));
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return listing;
+    listing.opened = ::fstat(fd, &listing.st) == 0;
+    listing.onPseudoFileSystem = listing.opened && onPseudoFileSystem(listing.st.st_dev);
+    if (listing.opened && !listing.onPseudoFileSystem) {
+        listing.listed = folderlisting::list(fd, listing.entries);
+        lookAtEntries(fd, folder, patterns.get(), listing);
+        listing.matchedWith = std::move(patterns);
+    }
+    ::close(fd);
     return listing;
 }
 
-FolderListing readFolder(const QByteArray& folder)
+WalkKey subfolderKey(const WalkKey& parent, size_t number)
 {
-    FolderListing listing = openFolder(folder);
-    if (listing.opened())
-        listing.listed = folderlisting::list(listing.fd, listing.entries);
-    return listing;
+    WalkKey key(parent);
+    key.push_back(static_cast<quint32>(number));
+    return key;
 }
+
+} // namespace
 
 ListingsAhead::ListingsAhead(int readers)
 {
     for (int i = 0; i < readers; ++i)
-        addReader();
+        addReader(state_);
 }
 
-void ListingsAhead::addReader()
+void ListingsAhead::addReader(const std::shared_ptr<State>& state)
 {
-    std::thread([state = state_] { readLoop(state); }).detach();
+    std::thread([state] { readLoop(state); }).detach();
 }
 
-int ListingsAhead::slowReads() const
+// Called with the state locked.
+void ListingsAhead::noteReadTime(const std::shared_ptr<State>& state, std::chrono::steady_clock::duration took)
 {
-    std::lock_guard lock(state_->mutex);
-    return state_->slowReads;
+    ++state->reads;
+    state->slowReads += took >= std::chrono::milliseconds(kSlowReadMs);
+    if (!state->moreReaders && state->slowReads >= kSlowReadsForMoreReaders && state->slowReads * 4 >= state->reads) {
+        state->moreReaders = true;
+        for (int i = 0; i < kMoreReaders; ++i)
+            addReader(state);
+    }
 }
 
 ListingsAhead::~ListingsAhead()
@@ -68,63 +84,134 @@ ListingsAhead::~ListingsAhead()
         state_->waiting.clear();
         state_->ready.clear();
     }
-    state_->changed.notify_all();
+    state_->readerWake.notify_all();
 }
 
-void ListingsAhead::expect(const std::vector<QByteArray>& folders)
+void ListingsAhead::matchWith(std::shared_ptr<const PatternSet> patterns)
 {
-    {
-        std::lock_guard lock(state_->mutex);
-        state_->waiting.insert(state_->waiting.begin(), folders.begin(), folders.end());
-    }
-    state_->changed.notify_all();
+    std::lock_guard lock(state_->mutex);
+    state_->patterns = std::move(patterns);
 }
 
-std::unique_ptr<FolderListing> ListingsAhead::take(const QByteArray& folder, int timeoutMs)
+std::unique_ptr<FolderListing> ListingsAhead::take(const QByteArray& folder, const WalkKey& key, int timeoutMs)
 {
     State& state = *state_;
     std::unique_lock lock(state.mutex);
-    if (!state.ready.contains(folder) && !state.reading.contains(folder)) {
-        const auto waiting = std::find(state.waiting.begin(), state.waiting.end(), folder);
-        if (waiting != state.waiting.end())
-            state.waiting.erase(waiting);
-        state.waiting.push_front(folder);
+    std::move(givenBack_.begin(), givenBack_.end(), std::back_inserter(state.spent));
+    givenBack_.clear();
+    state.walkAt = key;
+    state.waiting.erase(state.waiting.begin(), state.waiting.lower_bound(key));
+    state.ready.erase(state.ready.begin(), state.ready.lower_bound(key));
+    if (!state.ready.contains(key)) {
+        state.wanted = {key, folder};
+        state.wakeAReaderIfWorkWaits();
+        state.walkWaits = true;
+        state.walkWake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return state.walkMayGoOn(key); });
+        state.walkWaits = false;
+        if (!state.ready.contains(key))
+            return nullptr;
     }
-    state.wanted = folder;
-    state.changed.notify_all();
-    if (!state.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return state.ready.contains(folder); }))
-        return nullptr;
-    auto listing = std::move(state.ready[folder]);
-    state.ready.erase(folder);
-    state.wanted.clear();
-    lock.unlock();
-    state.changed.notify_all(); // room for another read
+    auto listing = std::move(state.ready[key]);
+    state.ready.erase(key);
+    state.wanted.reset();
+    state.wakeAReaderIfWorkWaits(); // room for another read
     return listing;
+}
+
+void ListingsAhead::giveBack(std::unique_ptr<FolderListing> listing)
+{
+    givenBack_.push_back(std::move(listing));
+}
+
+std::optional<std::pair<WalkKey, QByteArray>> ListingsAhead::State::nextRead()
+{
+    if (wanted && !ready.contains(wanted->first) && !reading.contains(wanted->first)) {
+        waiting.erase(wanted->first);
+        return wanted;
+    }
+    if (waiting.empty() || ready.size() + reading.size() >= kMaxAhead)
+        return std::nullopt;
+    auto soonest = waiting.extract(waiting.begin());
+    return std::pair{std::move(soonest.key()), std::move(soonest.mapped())};
+}
+
+void ListingsAhead::State::wakeAReaderIfWorkWaits()
+{
+    const bool wantedUnread = wanted && !ready.contains(wanted->first) && !reading.contains(wanted->first);
+    const bool roomAhead = !waiting.empty() && ready.size() + reading.size() <= kMaxAhead / 2;
+    if (idleReaders > 0 && (wantedUnread || roomAhead))
+        readerWake.notify_one();
+}
+
+bool ListingsAhead::State::walkMayGoOn(const WalkKey& key) const
+{
+    return ready.contains(key) && (ready.size() >= kBatch || (reading.empty() && waiting.empty()));
+}
+
+bool ListingsAhead::State::onPseudoFileSystem(std::unique_lock<std::mutex>& lock, const QByteArray& folder,
+                                              quint64 device)
+{
+    lock.lock();
+    const auto known = pseudoDevices.find(device);
+    if (known != pseudoDevices.end()) {
+        const bool pseudo = known->second;
+        lock.unlock();
+        return pseudo;
+    }
+    lock.unlock();
+    // The file system's type is looked up once a device, not once a folder.
+    const bool pseudo = folderlisting::isPseudoFileSystem(folder);
+    lock.lock();
+    pseudoDevices[device] = pseudo;
+    lock.unlock();
+    return pseudo;
+}
+
+// Keeps a listing the walk will still ask for, and sends for its
+// subfolders (the first time the folder is met: links may lead back).
+void ListingsAhead::State::finish(const WalkKey& key, std::unique_ptr<FolderListing> listing)
+{
+    reading.erase(key);
+    if (stopping || key < walkAt)
+        return;
+    if (listing->listed && followed.insert({listing->st.st_dev, listing->st.st_ino}).second) {
+        for (size_t i = 0; i < listing->subfolders.size(); ++i)
+            waiting.emplace(subfolderKey(key, i), listing->subfolders[i]);
+    }
+    ready[key] = std::move(listing);
+    if (walkWaits && wanted && walkMayGoOn(wanted->first))
+        walkWake.notify_one();
 }
 
 void ListingsAhead::readLoop(const std::shared_ptr<State>& state)
 {
+    std::pair<quint64, bool> lastDevice = {~quint64(0), false}; // the device read last, and whether it is pseudo
     std::unique_lock lock(state->mutex);
     while (true) {
-        state->changed.wait(lock, [&] {
-            return state->stopping ||
-                   (!state->waiting.empty() && (state->ready.size() + state->reading.size() < kMaxAhead ||
-                                                state->waiting.front() == state->wanted));
-        });
+        std::optional<std::pair<WalkKey, QByteArray>> next;
+        if (!state->stopping && !(next = state->nextRead())) {
+            ++state->idleReaders;
+            state->readerWake.wait(lock, [&] { return state->stopping || (next = state->nextRead()); });
+            --state->idleReaders;
+        }
         if (state->stopping)
             return;
-        const QByteArray folder = state->waiting.front();
-        state->waiting.pop_front();
-        state->reading[folder] = true;
+        const auto& [key, folder] = *next;
+        state->reading.insert(key);
+        std::shared_ptr<const PatternSet> patterns = state->patterns;
+        std::vector<std::unique_ptr<FolderListing>> spent = std::exchange(state->spent, {});
         lock.unlock();
+        spent.clear();
         const auto started = std::chrono::steady_clock::now();
-        auto listing = std::make_unique<FolderListing>(readFolder(folder));
-        const bool slow = std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(kSlowReadMs);
+        auto listing = std::make_unique<FolderListing>(readFolder(folder, std::move(patterns), [&](quint64 device) {
+            if (device != lastDevice.first)
+                lastDevice = {device, state->onPseudoFileSystem(lock, folder, device)};
+            return lastDevice.second;
+        }));
+        const auto took = std::chrono::steady_clock::now() - started;
         lock.lock();
-        state->slowReads += slow;
-        state->reading.erase(folder);
-        if (!state->stopping)
-            state->ready[folder] = std::move(listing);
-        state->changed.notify_all();
+        noteReadTime(state, took);
+        state->finish(key, std::move(listing));
+        state->wakeAReaderIfWorkWaits();
     }
 }

@@ -1,80 +1,120 @@
 #pragma once
 
 #include "search/folderlisting.h"
+#include "search/typefilter.h"
 
 #include <QByteArray>
+#include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <sys/stat.h>
 #include <vector>
 
-// A folder opened and listed, ready for the walk to enter.
+// A folder's place in the walk: the numbers of the subfolders leading to
+// it from where the walk started. The walk's order (depth first, each
+// folder before its subfolders) is the order of these keys.
+using WalkKey = std::vector<quint32>;
+
+// A folder read, sorted and looked at, ready for the walk to enter.
 struct FolderListing {
-    int fd = -1; // open while the listing lives
+    bool opened = false; // it could be opened and looked at (st)
     struct stat st = {};
+    bool onPseudoFileSystem = false; // then not listed
     bool listed = false;
     std::vector<folderlisting::Entry> entries;
-
-    FolderListing() = default;
-    FolderListing(FolderListing&& other) noexcept;
-    FolderListing& operator=(FolderListing&& other) noexcept;
-    ~FolderListing();
-    bool opened() const { return fd >= 0; }
+    // The full paths of its subfolders (ending in "/"), in listing order.
+    std::vector<QByteArray> subfolders;
+    // The entries that became rows by matchedWith, and their sizes.
+    struct Match {
+        size_t entry;
+        qint64 sizeKb;
+    };
+    std::vector<Match> matches;
+    std::shared_ptr<const PatternSet> matchedWith;
 };
 
-// Opens a folder by its path (not listed yet); not opened when it cannot
-// be opened or looked at.
-FolderListing openFolder(const QByteArray& folder);
-// Opens and lists a folder by its path.
-FolderListing readFolder(const QByteArray& folder);
-
-// Folder listings read (and sorted) ahead on worker threads, beside the
-// walk, and on a slow file system (a network share, a sleeping disk) with
-// the reads overlapping. The walk still enters folders one by one in its
-// own order: nothing it does is moved, only the waits are shorter. The
-// folders expected soonest (the walk is depth first: the subfolders of
-// the folder just entered) are read first.
+// Readers that do each folder's whole job beside the walk — open, list,
+// sort, find the subfolders, match the entries and look at the matches —
+// and go on to the subfolders they find, soonest in walk order first. The
+// walk takes finished folders in its own order; it never reads a folder
+// itself, so a file system that never answers never holds it. On a slow
+// file system (a network share, a sleeping disk) more readers overlap the
+// waits.
 class ListingsAhead {
 public:
-    // A read this long is slow (a network share, a sleeping disk; a local
-    // folder takes microseconds).
+    // A read this long is slow (a local folder takes microseconds). Once
+    // kSlowReadsForMoreReaders reads, and a quarter of all, were slow (a
+    // busy processor makes the odd read slow, a slow file system all of
+    // them), kMoreReaders more readers overlap the waits.
     static constexpr int kSlowReadMs = 2;
+    static constexpr int kSlowReadsForMoreReaders = 3;
+    static constexpr int kMoreReaders = 2;
 
     explicit ListingsAhead(int readers = 2);
     // Does not wait for reads in flight (a stopped network server may
-    // never answer): the readers end on their own, and close what they read.
+    // never answer): the readers end on their own.
     ~ListingsAhead();
 
-    // The walk will enter these folders, in this order, before the ones
-    // it expected earlier.
-    void expect(const std::vector<QByteArray>& folders);
-    // The folder's listing, read by a reader (first, if it was not read
-    // yet), waited for at most timeoutMs: null when it is not ready by
-    // then. The walk's thread never reads a folder itself, so a file
-    // system that never answers never holds it.
-    std::unique_ptr<FolderListing> take(const QByteArray& folder, int timeoutMs);
-    // Reads that took kSlowReadMs or more so far.
-    int slowReads() const;
-    void addReader();
+    // Entries read from now on are matched against these (null: none).
+    void matchWith(std::shared_ptr<const PatternSet> patterns);
+    // The listing of the folder at this place in the walk (read first, if
+    // it was not read yet), waited for at most timeoutMs: null when it is
+    // not ready by then. The walk moves on: folders before it in the walk's
+    // order are not asked for again.
+    std::unique_ptr<FolderListing> take(const QByteArray& folder, const WalkKey& key, int timeoutMs);
+    // A listing the walk is done with: a reader frees it.
+    void giveBack(std::unique_ptr<FolderListing> listing);
 
 private:
-    static constexpr size_t kMaxAhead = 32; // listings read and not yet taken, or being read
+    // Listings read and not yet taken, or being read: readers stop at
+    // kMaxAhead and start again once the walk brought them down to half;
+    // a waiting walk goes on once kBatch are ready (or no more are coming).
+    // Each side thus sleeps and wakes once a batch, not once a folder.
+    static constexpr size_t kMaxAhead = 32;
+    static constexpr size_t kBatch = 8;
 
     // Shared with the readers, which may outlive the object.
     struct State {
         std::mutex mutex;
-        std::condition_variable changed;
-        std::deque<QByteArray> waiting; // expected, not started; soonest first
-        std::map<QByteArray, std::unique_ptr<FolderListing>> ready;
-        std::map<QByteArray, bool> reading;
-        QByteArray wanted; // the walk waits for it: read next, whatever is ahead
+        // Each side is woken only when it waits and has cause to go on:
+        // a wake-up is a system call and a thread switch, and a walk makes
+        // tens of thousands of hand-overs.
+        std::condition_variable readerWake; // work to do, or stopping
+        std::condition_variable walkWake;   // the wanted folder is ready, and a batch
+        int idleReaders = 0;
+        bool walkWaits = false;
+        std::map<WalkKey, QByteArray> waiting; // found, not read yet
+        std::map<WalkKey, std::unique_ptr<FolderListing>> ready;
+        std::set<WalkKey> reading;
+        // The walk waits for it: read next, whatever is ahead.
+        std::optional<std::pair<WalkKey, QByteArray>> wanted;
+        WalkKey walkAt; // the folder the walk took last; nothing before it is needed
+        std::shared_ptr<const PatternSet> patterns;
+        // Folders whose subfolders were sent for (device, inode): a link
+        // back up the tree, a loop, is not followed again.
+        std::set<std::pair<quint64, quint64>> followed;
+        std::map<quint64, bool> pseudoDevices;
+        std::vector<std::unique_ptr<FolderListing>> spent; // given back, to free
         bool stopping = false;
+        int reads = 0;
         int slowReads = 0;
+        bool moreReaders = false;
+
+        std::optional<std::pair<WalkKey, QByteArray>> nextRead();
+        void wakeAReaderIfWorkWaits();
+        bool walkMayGoOn(const WalkKey& key) const;
+        bool onPseudoFileSystem(std::unique_lock<std::mutex>& lock, const QByteArray& folder, quint64 device);
+        void finish(const WalkKey& key, std::unique_ptr<FolderListing> listing);
     };
     static void readLoop(const std::shared_ptr<State>& state);
+    static void addReader(const std::shared_ptr<State>& state);
+    static void noteReadTime(const std::shared_ptr<State>& state, std::chrono::steady_clock::duration took);
 
     std::shared_ptr<State> state_ = std::make_shared<State>();
+    // Given back since the last take, which hands them to the readers.
+    std::vector<std::unique_ptr<FolderListing>> givenBack_;
 };

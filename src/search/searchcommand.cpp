@@ -9,7 +9,7 @@
 FileSearch::FileSearch(SettingsStore& settings, FileTypeChoice media, FileTypeChoice pictures, ListView& list,
                        DirList& folderList, Hooks hooks)
     : settings_(settings), list_(list), folderList_(folderList), hooks_(std::move(hooks)), media_(media),
-      pictures_(pictures), filter_{hooks_.isVideoMode, media_, pictures_, list, foundCount_}
+      pictures_(pictures), typeFilter_(hooks_.isVideoMode, media_, pictures_)
 {
 }
 
@@ -41,8 +41,11 @@ void FileSearch::walkWithFilter(const QByteArray& folder)
     WalkContext context{
         cancelFlag_,
         [this](const QByteArray& entered) { folderList_.enterListedFolder(entered); },
-        [this](const QByteArray& path, const QByteArray& name, int folderFd) {
-            FilterEntry(path, name, filter_, folderFd);
+        [this] { return typeFilter_.current(); },
+        [this](const QByteArray& path, const QByteArray& name, qint64 sizeKb) {
+            // Counted with its row, so the count always equals the rows.
+            AddListRow(path, name, sizeKb, list_);
+            ++foundCount_;
         },
         hooks_.letEventsRun,
     };
@@ -50,7 +53,6 @@ void FileSearch::walkWithFilter(const QByteArray& folder)
     // The folder list's writes during a walk would cost a file write per
     // folder: they are held until the walk returns.
     settings_.holdWrites(settingskeys::kFolderKeys);
-    startReadingAhead(context);
     WalkFolder(folder, context);
     // A folder searched that has gone (renamed during the walk) stays the
     // user's choice in the file, never a folder the walk passed.

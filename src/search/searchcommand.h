@@ -56,5 +56,5 @@ private:
     bool running_ = false;
     FileTypeChoice media_;
     FileTypeChoice pictures_;
-    FilterContext filter_;
+    TypeFilter typeFilter_;
 };

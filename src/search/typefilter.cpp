@@ -4,7 +4,6 @@
 #include "settings/filetypetable.h"
 
 #include <algorithm>
-#include <optional>
 #include <sys/stat.h>
 
 bool wildcardMatch(QStringView name, QStringView pattern)
@@ -97,30 +96,38 @@ qint64 sizeInKb(qint64 length)
     return (length + 1023) / 1024;
 }
 
-void FilterEntry(const QByteArray& folderPath, const QByteArray& name, FilterContext& context, int folderFd)
+TypeFilter::TypeFilter(std::function<bool()> isVideoMode, FileTypeChoice& media, FileTypeChoice& pictures)
+    : isVideoMode_(std::move(isVideoMode)), media_(media), pictures_(pictures)
 {
-    FileTypeChoice& choice = context.isVideoMode() ? context.media : context.pictures;
-    const QStringList& patterns = choice.types.CheckedPatterns();
-    const QStringList& others = choice.others.CheckedPatterns();
-    if (patterns.isEmpty() && others.isEmpty())
-        return;
-    if (patterns != context.lastPatterns || others != context.lastOthers) {
-        context.lastPatterns = patterns;
-        context.lastOthers = others;
-        context.patternSet = PatternSet(patterns + others);
-    }
-    // Counted with its row, so the count always equals the rows.
-    if (context.patternSet.fits(name) && AddListRow(folderPath, name, context.list, folderFd))
-        ++context.foundCount;
 }
 
-bool AddListRow(const QByteArray& folderPath, const QByteArray& name, ListView& list, int folderFd)
+std::shared_ptr<const PatternSet> TypeFilter::current()
 {
+    FileTypeChoice& choice = isVideoMode_() ? media_ : pictures_;
+    const QStringList& patterns = choice.types.CheckedPatterns();
+    const QStringList& others = choice.others.CheckedPatterns();
+    if (patterns != lastPatterns_ || others != lastOthers_) {
+        lastPatterns_ = patterns;
+        lastOthers_ = others;
+        current_ = (patterns + others).isEmpty() ? nullptr : std::make_shared<const PatternSet>(patterns + others);
+    }
+    return current_;
+}
+
+std::optional<qint64> FilterEntry(const QByteArray& folderPath, const QByteArray& name, const PatternSet& patterns,
+                                  int folderFd)
+{
+    if (!patterns.fits(name))
+        return std::nullopt;
     struct stat st;
     const int found = folderFd == AT_FDCWD ? ::stat((folderPath + name).constData(), &st)
                                            : ::fstatat(folderFd, name.constData(), &st, 0);
     if (found != 0)
-        return false;
-    list.appendRow(folderPath, name, S_ISDIR(st.st_mode) ? -1 : sizeInKb(st.st_size));
-    return true;
+        return std::nullopt;
+    return S_ISDIR(st.st_mode) ? -1 : sizeInKb(st.st_size);
+}
+
+void AddListRow(const QByteArray& folderPath, const QByteArray& name, qint64 sizeKb, ListView& list)
+{
+    list.appendRow(folderPath, name, sizeKb);
 }

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 
@@ -26,32 +28,34 @@ private:
     QStringList upperPatterns_;
 };
 
-// What the type filter reads and changes.
-struct FilterContext {
-    std::function<bool()> isVideoMode;
-    FileTypeChoice& media;
-    FileTypeChoice& pictures;
-    ListView& list;
-    long& foundCount;
+// The patterns a walk matches entries against: the current mode's checked
+// types (documented types first, then the others), read afresh whenever
+// asked, as the user may change them while a walk runs.
+class TypeFilter {
+public:
+    TypeFilter(std::function<bool()> isVideoMode, FileTypeChoice& media, FileTypeChoice& pictures);
+    // Null when no type is checked; the same object while the patterns
+    // stay the same, so comparing two answers tells whether they changed.
+    std::shared_ptr<const PatternSet> current();
 
-    // The last pattern lists, and what they became, so a walk does not
-    // convert the same patterns for every entry.
-    QStringList lastPatterns = {};
-    QStringList lastOthers = {};
-    PatternSet patternSet = {};
+private:
+    std::function<bool()> isVideoMode_;
+    FileTypeChoice& media_;
+    FileTypeChoice& pictures_;
+    QStringList lastPatterns_;
+    QStringList lastOthers_;
+    std::shared_ptr<const PatternSet> current_;
 };
 
-// Offers one listed entry to the filter: on the first checked pattern of
-// the current mode (documented types first, then the others) that the
-// name fits, the entry becomes a row.
-// The folder may be given open (folderFd), so the entry is looked at
-// relative to it.
-void FilterEntry(const QByteArray& folderPath, const QByteArray& name, FilterContext& context,
-                 int folderFd = AT_FDCWD);
+// Offers one listed entry to the filter: when the name fits one of the
+// patterns and the entry still exists, the size its row shows, in KB
+// (-1 for a folder); otherwise nothing. The folder may be given open
+// (folderFd), so the entry is looked at relative to it. Safe on any thread.
+std::optional<qint64> FilterEntry(const QByteArray& folderPath, const QByteArray& name, const PatternSet& patterns,
+                                  int folderFd = AT_FDCWD);
 
-// Appends the entry's row: name, size in KB or "フォルダ", folder. False
-// when the entry vanished before its row could be made.
-bool AddListRow(const QByteArray& folderPath, const QByteArray& name, ListView& list, int folderFd = AT_FDCWD);
+// Appends the entry's row: name, size in KB or "フォルダ", folder.
+void AddListRow(const QByteArray& folderPath, const QByteArray& name, qint64 sizeKb, ListView& list);
 
 // "*" matches any run of characters, every other character itself.
 // Both texts are expected in upper case already.

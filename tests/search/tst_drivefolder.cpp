@@ -131,9 +131,9 @@ private slots:
             bool cancel = false;
             QElapsedTimer clock;
             clock.start();
-            WalkContext context{cancel, [](const QByteArray&) {}, [](const QByteArray&, const QByteArray&, int) {},
+            WalkContext context{cancel, [](const QByteArray&) {}, [] { return nullptr; },
+                                [](const QByteArray&, const QByteArray&, qint64) {},
                                 [&] { cancel = cancel || clock.elapsed() > 100; }};
-            startReadingAhead(context);
             WalkFolder(tree.nativeRoot(), context);
         });
         const bool ended = walking.wait_for(std::chrono::seconds(2)) == std::future_status::ready;

@@ -12,6 +12,9 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTest>
+#include <functional>
+#include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using testsupport::TempTree;
@@ -238,14 +241,17 @@ private slots:
     {
         TestProgram program;
         TempTree tree;
-        tree.addAll({"a/1.mp3", "b/2.mp3", "c/3.mp3"});
+        tree.addAll({"a/1.mp3", "b/2.mp3", "c/d/3.mp3"});
+        // More subfolders than the readers run ahead, so c/d is not read when it goes.
+        for (int i = 0; i < 64; ++i)
+            QVERIFY(QDir().mkpath(tree.path(QStringLiteral("a/s%1").arg(i))));
         QVERIFY(::symlink("/no/such/target.mp3", QFile::encodeName(tree.path("dangling.mp3")).constData()) == 0);
         DirList& folders = *program.app->mainWindow().folderList;
         connect(&folders, &DirList::Change, this, [&] {
             if (folders.path() == tree.path("a"))
-                QDir(tree.path("b")).removeRecursively();
+                QDir(tree.path("c")).removeRecursively();
         });
-        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"1.mp3", "3.mp3"}));
+        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"1.mp3", "2.mp3"}));
         QCOMPARE(program.app->search().foundCount(), 2L);
     }
 
@@ -287,31 +293,35 @@ private slots:
         bool cancel = false;
         QDeadlineTimer deadline(10000);
         QList<QByteArray> entered;
-        int offered = 0;
+        int rows = 0;
+        const auto everything = std::make_shared<const PatternSet>(QStringList{"*"});
         WalkContext context{
             cancel,
             [&](const QByteArray& folder) { entered << folder; },
-            [&](const QByteArray&, const QByteArray&, int) { ++offered; },
+            [&] { return everything; },
+            [&](const QByteArray&, const QByteArray&, qint64) { ++rows; },
             [&] { cancel = cancel || deadline.hasExpired(); },
         };
         WalkFolder(tree.nativeRoot(), context);
         QVERIFY2(!cancel, "the walk did not end within 10 s");
         QCOMPARE(entered.size(), depth + 1);
         QCOMPARE(entered.first(), tree.nativeRoot() + '/');
-        QCOMPARE(offered, depth + depth * 3);
+        // Every entry but the last folder's two links, which lead nowhere.
+        QCOMPARE(rows, depth + depth * 3 - 2);
     }
 
-    // Reading ahead (on a slow file system) moves only the reads: the
-    // folders are entered, and their entries offered, exactly as without,
-    // links and loops included; a cancel stops it as it stops the walk.
-    void readingAheadChangesNothingTheWalkDoes()
+    // The readers list folders side by side and run ahead of the walk:
+    // folders are still entered, and rows made, in the walk's own order,
+    // links and loops included, and a cancel stops it between folders.
+    void readersKeepTheWalksOrder()
     {
         TempTree tree;
         for (int a = 0; a < 6; ++a)
-            for (int b = 0; b < 4; ++b)
+            for (int b = 0; b < 12; ++b)
                 tree.addAll({QStringLiteral("d%1/e%2/clip%2.mpg").arg(a).arg(b), QStringLiteral("d%1/e%2/x/y.txt").arg(a).arg(b)});
         QVERIFY(::symlink("../d0", QFile::encodeName(tree.path("d5/back")).constData()) == 0);
-        const auto walkWith = [&](bool readAhead, int cancelAfter) {
+        const auto everything = std::make_shared<const PatternSet>(QStringList{"*"});
+        const auto walkUntil = [&](int cancelAfter) {
             bool cancel = false;
             QList<QByteArray> seen;
             WalkContext context{
@@ -320,18 +330,68 @@ private slots:
                     seen << "enter " + folder;
                     cancel = cancel || seen.size() >= cancelAfter;
                 },
-                [&](const QByteArray& folder, const QByteArray& name, int) { seen << folder + name; },
+                [&] { return everything; },
+                [&](const QByteArray& folder, const QByteArray& name, qint64) { seen << folder + name; },
                 [] {},
             };
-            if (readAhead)
-                context.ahead = std::make_unique<ListingsAhead>();
             WalkFolder(tree.nativeRoot(), context);
             return seen;
         };
-        const QList<QByteArray> plain = walkWith(false, 1000000);
-        QCOMPARE(plain.count(QByteArray("enter ") + tree.nativeRoot() + "/d0/"), 1);
-        QCOMPARE(walkWith(true, 1000000), plain);
-        QCOMPARE(walkWith(true, 40), walkWith(false, 40));
+        QList<QByteArray> expected;
+        std::set<std::pair<quint64, quint64>> entered;
+        std::function<void(const QByteArray&)> walkOneByOne = [&](const QByteArray& folder) {
+            struct stat st;
+            if (::stat(folder.constData(), &st) != 0 || !entered.insert({st.st_dev, st.st_ino}).second)
+                return;
+            expected << "enter " + folder;
+            std::vector<folderlisting::Entry> entries;
+            QVERIFY(folderlisting::list(folder, entries));
+            QList<QByteArray> subfolders;
+            for (const folderlisting::Entry& entry : entries) {
+                expected << folder + entry.name;
+                if (folderlisting::isFolder(folder + entry.name))
+                    subfolders << folder + entry.name + '/';
+            }
+            for (const QByteArray& subfolder : subfolders)
+                walkOneByOne(subfolder);
+        };
+        walkOneByOne(tree.nativeRoot() + '/');
+        QCOMPARE(expected.count(QByteArray("enter ") + tree.nativeRoot() + "/d0/"), 1);
+        QCOMPARE(walkUntil(1000000), expected);
+        const QList<QByteArray> cancelled = walkUntil(40);
+        QVERIFY(cancelled.size() < expected.size());
+        QCOMPARE(cancelled, expected.first(cancelled.size()));
+        QVERIFY(expected[cancelled.size()].startsWith("enter ")); // the last folder was listed to its end
+    }
+
+    // The user may change the checked types while a walk runs: folders the
+    // readers matched by the old ones ahead of time are matched again.
+    void typesChangedMidWalkApplyFromTheNextEvents()
+    {
+        TempTree tree;
+        for (int a = 0; a < 40; ++a)
+            tree.addAll({QStringLiteral("d%1/clip.mpg").arg(a), QStringLiteral("d%1/notes.txt").arg(a)});
+        const auto clips = std::make_shared<const PatternSet>(QStringList{"*.mpg"});
+        const auto notes = std::make_shared<const PatternSet>(QStringList{"*.txt"});
+        std::shared_ptr<const PatternSet> checked = clips;
+        bool cancel = false;
+        int eventRuns = 0;
+        QList<QByteArray> rows;
+        WalkContext context{
+            cancel,
+            [](const QByteArray&) { QTest::qSleep(kMaxPauseMs + 1); }, // so events run at every folder
+            [&] { return checked; },
+            [&](const QByteArray&, const QByteArray& name, qint64) { rows << name; },
+            [&] {
+                if (++eventRuns == 20)
+                    checked = notes;
+            },
+        };
+        WalkFolder(tree.nativeRoot(), context);
+        const qsizetype firstNote = rows.indexOf("notes.txt");
+        QVERIFY2(firstNote > 5 && firstNote < 35, qPrintable(QString::number(firstNote)));
+        QCOMPARE(rows.count("clip.mpg"), firstNote);
+        QCOMPARE(rows.size() - firstNote, rows.count("notes.txt"));
     }
 
     void nonUtf8NamesKeepTheirBytes()
