@@ -3,6 +3,7 @@
 #include "list/listview.h"
 #include "playback/mediaplayer.h"
 #include "playback/mpvapi.h"
+#include "playback/videosurface.h"
 #include "playback/videowindow.h"
 
 #include <QCoreApplication>
@@ -57,6 +58,7 @@ void Transport::preparePlayer()
     preparing_ = true;
     std::thread([transport = QPointer<Transport>(this)] {
         MpvApi::get();
+        VideoSurface::findOutOpenGLAhead();
         QMetaObject::invokeMethod(QCoreApplication::instance(), [transport] {
             if (transport)
                 transport->videoWindow().player().ensureEngine();

@@ -47,6 +47,12 @@ bool VideoSurface::openGLAvailable()
     return available;
 }
 
+void VideoSurface::findOutOpenGLAhead()
+{
+    if (QOpenGLContext::supportsThreadedOpenGL())
+        openGLAvailable();
+}
+
 void VideoSurface::setEngine(MpvEngine* engine)
 {
     if (engine == engine_)

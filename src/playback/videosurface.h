@@ -22,6 +22,11 @@ public:
 
     // True when this platform can draw OpenGL at all.
     static bool openGLAvailable();
+    // Answers openGLAvailable() on the calling thread, where the platform
+    // lets a thread other than the window's make an OpenGL context: the
+    // first context loads the driver, which takes the window a tenth of a
+    // second or more.
+    static void findOutOpenGLAhead();
 
 signals:
     // A click; the first click of a double click is taken back by a second
