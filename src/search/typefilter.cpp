@@ -4,6 +4,7 @@
 #include "settings/filetypetable.h"
 
 #include <algorithm>
+#include <cstring>
 #include <sys/stat.h>
 
 bool wildcardMatch(QStringView name, QStringView pattern)
@@ -50,15 +51,16 @@ QString upperCase(const QByteArray& name)
 // there is none or it holds other characters.
 std::optional<std::string> asciiExtension(QByteArrayView name)
 {
-    const qsizetype dot = name.lastIndexOf('.');
-    if (dot < 0)
+    const auto* dot = static_cast<const char*>(::memrchr(name.data(), '.', size_t(name.size())));
+    if (!dot)
         return std::nullopt;
-    std::string extension(name.size() - dot - 1, '\0');
-    for (qsizetype i = dot + 1; i < name.size(); ++i) {
-        const unsigned char c = name[i];
-        if (c >= 0x80)
+    const char* const end = name.data() + name.size();
+    std::string extension(end - dot - 1, '\0');
+    for (const char* c = dot + 1; c < end; ++c) {
+        const unsigned char byte = *c;
+        if (byte >= 0x80)
             return std::nullopt;
-        extension[i - dot - 1] = char((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c);
+        extension[c - dot - 1] = char((byte >= 'a' && byte <= 'z') ? byte - 'a' + 'A' : byte);
     }
     return extension;
 }
