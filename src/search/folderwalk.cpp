@@ -2,18 +2,24 @@
 
 #include "search/folderlisting.h"
 
-
 namespace {
 
-void letEventsRun(WalkContext& context)
+// The user may have changed the types meanwhile: the readers match by the
+// ones checked now.
+void refreshPatterns(WalkContext& context)
 {
-    context.letEventsRun();
-    context.sinceEvents.start();
     std::shared_ptr<const PatternSet> patterns = context.patterns();
     if (patterns != context.currentPatterns) {
         context.readers->matchWith(patterns);
         context.currentPatterns = std::move(patterns);
     }
+}
+
+void letEventsRun(WalkContext& context)
+{
+    context.letEventsRun();
+    context.sinceEvents.start();
+    refreshPatterns(context);
 }
 
 // On a time budget: once the window has waited kMaxPauseMs, not at every
@@ -108,8 +114,7 @@ void walk(const QByteArray& path, WalkKey& key, WalkContext& context)
 
 void WalkFolder(const QByteArray& path, WalkContext& context)
 {
-    context.currentPatterns = context.patterns();
-    context.readers->matchWith(context.currentPatterns);
+    refreshPatterns(context);
     WalkKey key;
     walk(path, key, context);
 }

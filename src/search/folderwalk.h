@@ -27,7 +27,7 @@ struct WalkContext {
     // loop or not, is not entered again, so every walk ends.
     std::set<std::pair<quint64, quint64>> entered = {};
     QElapsedTimer sinceEvents = {};
-    std::shared_ptr<const PatternSet> currentPatterns = {};
+    std::shared_ptr<const PatternSet> currentPatterns = {}; // as last asked
     std::unique_ptr<ListingsAhead> readers = std::make_unique<ListingsAhead>();
 };
 

@@ -79,10 +79,12 @@ void ListingsAhead::noteReadTime(const std::shared_ptr<State>& state, std::chron
 ListingsAhead::~ListingsAhead()
 {
     {
+        // What is left goes with the state, freed by the last reader to
+        // end, not here: a folder of a million names takes tens of
+        // milliseconds to free.
         std::lock_guard lock(state_->mutex);
         state_->stopping = true;
-        state_->waiting.clear();
-        state_->ready.clear();
+        std::move(givenBack_.begin(), givenBack_.end(), std::back_inserter(state_->spent));
     }
     state_->readerWake.notify_all();
 }
