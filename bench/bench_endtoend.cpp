@@ -36,15 +36,7 @@ double searchUntil(Application& app, const QByteArray& root, const std::function
     QElapsedTimer clock;
     clock.start();
     app.mainWindow().mnuSerch_Click();
-    const double returned = clock.nsecsElapsed() / 1e6;
-    double opened = 0, framed = 0;
-    VideoWindow* w = app.transport().loadedVideoWindow();
-    if (w) {
-        QObject::connect(w->findChild<VideoSurface*>(), &VideoSurface::frameShown, [&] { if (!framed) framed = clock.nsecsElapsed() / 1e6; });
-        QObject::connect(&w->player(), &MediaPlayer::stateChanged, [&] { if (!opened && !w->player().isOpening()) opened = clock.nsecsElapsed() / 1e6; });
-    }
     waitUntil(presented, 10000);
-    std::fprintf(stderr, "search returned %.0f opened %.0f first frame %.0f presented %.0f\n", returned, opened, framed, clock.nsecsElapsed() / 1e6);
     return clock.nsecsElapsed() / 1e6;
 }
 
