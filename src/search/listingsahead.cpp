@@ -150,25 +150,6 @@ bool ListingsAhead::State::walkMayGoOn(const WalkKey& key) const
     return ready.contains(key) && (ready.size() >= kBatch || (reading.empty() && waiting.empty()));
 }
 
-bool ListingsAhead::State::onPseudoFileSystem(std::unique_lock<std::mutex>& lock, const QByteArray& folder,
-                                              quint64 device)
-{
-    lock.lock();
-    const auto known = pseudoDevices.find(device);
-    if (known != pseudoDevices.end()) {
-        const bool pseudo = known->second;
-        lock.unlock();
-        return pseudo;
-    }
-    lock.unlock();
-    // The file system's type is looked up once a device, not once a folder.
-    const bool pseudo = folderlisting::isPseudoFileSystem(folder);
-    lock.lock();
-    pseudoDevices[device] = pseudo;
-    lock.unlock();
-    return pseudo;
-}
-
 // Keeps a listing the walk will still ask for, and sends for its
 // subfolders (the first time the folder is met: links may lead back).
 void ListingsAhead::State::finish(const WalkKey& key, std::unique_ptr<FolderListing> listing)
@@ -187,7 +168,9 @@ void ListingsAhead::State::finish(const WalkKey& key, std::unique_ptr<FolderList
 
 void ListingsAhead::readLoop(const std::shared_ptr<State>& state)
 {
-    std::pair<quint64, bool> lastDevice = {~quint64(0), false}; // the device read last, and whether it is pseudo
+    // Whether each device met holds a pseudo file system: looked up once a
+    // device, not once a folder.
+    std::map<quint64, bool> pseudoDevices;
     std::unique_lock lock(state->mutex);
     while (true) {
         std::optional<std::pair<WalkKey, QByteArray>> next;
@@ -206,9 +189,10 @@ void ListingsAhead::readLoop(const std::shared_ptr<State>& state)
         spent.clear();
         const auto started = std::chrono::steady_clock::now();
         auto listing = std::make_unique<FolderListing>(readFolder(folder, std::move(patterns), [&](quint64 device) {
-            if (device != lastDevice.first)
-                lastDevice = {device, state->onPseudoFileSystem(lock, folder, device)};
-            return lastDevice.second;
+            const auto [known, isNew] = pseudoDevices.try_emplace(device, false);
+            if (isNew)
+                known->second = folderlisting::isPseudoFileSystem(folder);
+            return known->second;
         }));
         const auto took = std::chrono::steady_clock::now() - started;
         lock.lock();

@@ -97,7 +97,6 @@ private:
         // Folders whose subfolders were sent for (device, inode): a link
         // back up the tree, a loop, is not followed again.
         std::set<std::pair<quint64, quint64>> followed;
-        std::map<quint64, bool> pseudoDevices;
         std::vector<std::unique_ptr<FolderListing>> spent; // given back, to free
         bool stopping = false;
         int reads = 0;
@@ -107,7 +106,6 @@ private:
         std::optional<std::pair<WalkKey, QByteArray>> nextRead();
         void wakeAReaderIfWorkWaits();
         bool walkMayGoOn(const WalkKey& key) const;
-        bool onPseudoFileSystem(std::unique_lock<std::mutex>& lock, const QByteArray& folder, quint64 device);
         void finish(const WalkKey& key, std::unique_ptr<FolderListing> listing);
     };
     static void readLoop(const std::shared_ptr<State>& state);
