@@ -36,6 +36,7 @@ bool loadInto(MpvApi& api)
            resolveSymbol(library, "mpv_render_context_set_update_callback",
                    api.render_context_set_update_callback) &&
            resolveSymbol(library, "mpv_render_context_update", api.render_context_update) &&
+           resolveSymbol(library, "mpv_render_context_get_info", api.render_context_get_info) &&
            resolveSymbol(library, "mpv_render_context_render", api.render_context_render) &&
            resolveSymbol(library, "mpv_render_context_report_swap", api.render_context_report_swap) &&
            resolveSymbol(library, "mpv_render_context_free", api.render_context_free);

@@ -450,13 +450,16 @@ void MpvEngine::freeRenderContext()
     serveFrame_ = nullptr;
 }
 
-void MpvEngine::render(int fbo, int width, int height)
+bool MpvEngine::render(int fbo, int width, int height)
 {
     if (!render_)
-        return;
+        return false;
     ++renders_;
     frameRequested_ = false;
     api_.render_context_update(render_);
+    mpv_render_frame_info next{};
+    const bool fresh = api_.render_context_get_info(render_, {MPV_RENDER_PARAM_NEXT_FRAME_INFO, &next}) >= 0 &&
+                       (next.flags & MPV_RENDER_FRAME_INFO_PRESENT) && !(next.flags & MPV_RENDER_FRAME_INFO_REDRAW);
     mpv_opengl_fbo target{fbo, width, height, 0};
     int flipY = 1;
     // Drawn at once: waiting for the frame's display time here would hold
@@ -469,6 +472,7 @@ void MpvEngine::render(int fbo, int width, int height)
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     api_.render_context_render(render_, params);
+    return fresh;
 }
 
 void MpvEngine::reportSwap()

@@ -67,7 +67,9 @@ public:
                              std::function<void()> onFrame, std::function<void()> serveFrame);
     // With the GL context current.
     void freeRenderContext();
-    void render(int fbo, int width, int height);
+    // True when what it drew is a new picture of the clip, not the last
+    // one drawn again.
+    bool render(int fbo, int width, int height);
     void reportSwap();
     // Frames drawn so far (the benchmark counts them against the clip's rate).
     quint64 renderCount() const { return renders_; }

@@ -20,11 +20,13 @@ void* procAddress(void*, const char* name)
 VideoSurface::VideoSurface(QWidget* parent) : QOpenGLWidget(parent)
 {
     setMouseTracking(true);
+    // The window swaps whenever any of its widgets changed (the seek bar
+    // four times a second); only a swap after a frame was drawn shows one.
     connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-        if (!attached_)
+        if (!attached_ || !std::exchange(frameDrawn_, false))
             return;
         engine_->reportSwap();
-        emit frameShown();
+        emit frameShown(frameFresh_);
     });
 }
 
@@ -107,7 +109,8 @@ void VideoSurface::paintGL()
         return;
     }
     const qreal ratio = devicePixelRatioF();
-    engine_->render(int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio));
+    frameFresh_ = engine_->render(int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio));
+    frameDrawn_ = true;
 }
 
 void VideoSurface::drawFrameNow()
@@ -117,6 +120,7 @@ void VideoSurface::drawFrameNow()
     makeCurrent();
     paintGL();
     doneCurrent();
+    frameDrawn_ = false;
     engine_->reportSwap(); // the frame is taken; libmpv must not wait for a swap
     update();
 }

@@ -33,8 +33,9 @@ signals:
     // clicked() as the double click comes (it changes full screen only).
     void clicked();
     void mouseMoved();
-    // A frame of the clip was drawn and swapped onto the screen.
-    void frameShown();
+    // A frame of the clip was drawn and swapped onto the screen; fresh
+    // when it is a new picture, not the last one drawn again.
+    void frameShown(bool fresh);
 
 protected:
     void initializeGL() override;
@@ -53,4 +54,6 @@ private:
 
     MpvEngine* engine_ = nullptr;
     bool attached_ = false;
+    bool frameDrawn_ = false; // since the window last swapped
+    bool frameFresh_ = false;
 };
