@@ -52,6 +52,15 @@ int ShuffleOrder::next(int current, int count)
     return played_[at_];
 }
 
+int ShuffleOrder::upcoming(int current, int count)
+{
+    // Chosen as next() chooses, then stepped back: next() goes forward
+    // again through it.
+    const int row = next(current, count);
+    previous(row);
+    return row;
+}
+
 int ShuffleOrder::previous(int current)
 {
     if (at_ == 0 || at_ >= played_.size() || played_[at_] != current)

@@ -16,6 +16,8 @@ public:
     // The row to play after current (the row playing now) in a list of
     // count rows. A row chosen by hand starts a new round from it.
     int next(int current, int count);
+    // The row next() will give for current, chosen now and kept for it.
+    int upcoming(int current, int count);
     // The row played before current, while there is one; else 0.
     int previous(int current);
 

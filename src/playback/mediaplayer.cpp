@@ -113,6 +113,7 @@ bool MediaPlayer::ensureEngine()
     connect(engine_.get(), &MpvEngine::endOfStream, this, &MediaPlayer::playNextEntry);
     connect(engine_.get(), &MpvEngine::failed, this, &MediaPlayer::passOverFailedEntry);
     connect(engine_.get(), &MpvEngine::lateOpened, this, &MediaPlayer::LateOpened);
+    connect(engine_.get(), &MpvEngine::followedOn, this, &MediaPlayer::takeFollower);
     connect(engine_.get(), &MpvEngine::stateChanged, this, &MediaPlayer::followState);
     if (surface_)
         surface_->setEngine(engine_.get());
@@ -129,6 +130,7 @@ bool MediaPlayer::setFileName(const QByteArray& path, QString* error)
     if (surface_)
         surface_->ensureAttached();
     stopped_ = false;
+    following_.clear();
     entries_ = ramfile::isRamFile(path) ? ramfile::entries(path) : QList<QByteArray>{path};
     next_ = 0;
     if (!openNextEntry(error)) {
@@ -159,6 +161,30 @@ void MediaPlayer::playNextEntry()
     // The stream ends after the last entry that played.
     if (!openNextEntry(nullptr))
         emit EndOfStream();
+}
+
+void MediaPlayer::setFollowingFile(const QByteArray& path)
+{
+    following_ = path;
+    offerFollower();
+}
+
+void MediaPlayer::offerFollower()
+{
+    const bool lastEntryPlays = engine_ && engine_->isLoaded() && !engine_->isOpening() && next_ >= entries_.size();
+    if (lastEntryPlays)
+        engine_->setFollowing(following_);
+}
+
+void MediaPlayer::takeFollower()
+{
+    fileName_ = playing_ = engine_->followedPath();
+    entries_ = {fileName_};
+    next_ = 1;
+    following_.clear();
+    stopped_ = false;
+    followState();
+    emit FollowedOn();
 }
 
 void MediaPlayer::passOverFailedEntry()
@@ -256,6 +282,7 @@ void MediaPlayer::togglePause()
 
 void MediaPlayer::followState()
 {
+    offerFollower();
     updateSeekTimer();
     updateSeekBar();
     emit stateChanged();

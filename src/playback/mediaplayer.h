@@ -32,6 +32,11 @@ public:
     // returns with the file still opening.
     void setOpenWait(double seconds) { openWait_ = seconds; }
     double openWait() const { return openWait_; }
+    // The file that plays after this stream, without a gap, when the
+    // stream ends by itself: FollowedOn then comes instead of EndOfStream,
+    // and the file opens as a late open does. Empty for none; FileName
+    // forgets it.
+    void setFollowingFile(const QByteArray& path);
     // A clip is loaded, or still opening.
     bool hasClip() const;
     bool isOpening() const;
@@ -78,6 +83,8 @@ public:
 signals:
     // The clip played to its natural end.
     void EndOfStream();
+    // The clip played to its end and the following file took its place.
+    void FollowedOn();
     // The clip ended in an error, or could not be opened after all.
     void PlaybackFailed();
     // A file still opening when FileName returned has opened and plays.
@@ -94,6 +101,10 @@ private:
     bool openNextEntry(QString* error);
     void playNextEntry();
     void passOverFailedEntry();
+    void takeFollower();
+    // Hands the following file to the engine once the stream's last
+    // entry plays.
+    void offerFollower();
     void replacePictureWithSurface();
     void togglePause();
     // Announces a change and keeps the seek bar with it.
@@ -116,6 +127,7 @@ private:
     QList<QByteArray> entries_;
     qsizetype next_ = 0;
     QByteArray playing_;
+    QByteArray following_;
     int volume_ = -600;
     bool engineFailed_ = false;
     bool stopped_ = false;

@@ -14,6 +14,32 @@ enum : uint64_t { kTimePos = 1, kDuration, kPause, kCurrentAudioOutput };
 constexpr uint64_t kDurationQuery = uint64_t(1) << 40;
 // The answer to an open's loadfile, tagged the same way.
 constexpr uint64_t kLoadReply = uint64_t(2) << 40;
+// The answers to a follower's append (tagged with its number) and to
+// emptying the playlist.
+constexpr uint64_t kAppendReply = uint64_t(3) << 40;
+constexpr uint64_t kClearReply = uint64_t(4) << 40;
+constexpr uint64_t kReplyKind = ~((uint64_t(1) << 40) - 1);
+
+// Only regular files are played: libmpv would read a folder as a
+// playlist, and a pipe or a device would block the open.
+bool isRegularFile(const QByteArray& path)
+{
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The playlist entry a loadfile's answer names.
+int64_t entryOf(const mpv_event& reply)
+{
+    const mpv_node& result = static_cast<const mpv_event_command*>(reply.data)->result;
+    if (result.format != MPV_FORMAT_NODE_MAP)
+        return 0;
+    for (int i = 0; i < result.u.list->num; ++i)
+        if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
+            result.u.list->values[i].format == MPV_FORMAT_INT64)
+            return result.u.list->values[i].u.int64;
+    return 0;
+}
 
 mpv_node stringNode(const char* text)
 {
@@ -43,6 +69,8 @@ std::unique_ptr<MpvEngine> MpvEngine::create()
         {"terminal", "no"},
         {"idle", "yes"},
         {"keep-open", "no"},
+        // The file that follows a clip is opened while the clip ends.
+        {"prefetch-playlist", "yes"},
         {"input-default-bindings", "no"},
         {"load-scripts", "no"},
         {"ytdl", "no"},
@@ -169,8 +197,7 @@ void MpvEngine::handleEvent(const mpv_event& event)
 {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE:
-        if (openState_ == OpenState::Waiting)
-            openState_ = OpenState::Started;
+        handleStartFile(static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
         break;
     case MPV_EVENT_PROPERTY_CHANGE:
         handlePropertyChange(event);
@@ -199,26 +226,103 @@ void MpvEngine::handleEvent(const mpv_event& event)
         handleEndFile(*static_cast<const mpv_event_end_file*>(event.data));
         break;
     case MPV_EVENT_COMMAND_REPLY:
-        if (event.reply_userdata == kLoadReply + openCount_ && event.error < 0)
-            refuseOpen(event.error);
+        handleCommandReply(event);
+        break;
+    case MPV_EVENT_IDLE:
+        // Nothing followed the clip after all: its end is an end.
+        if (followerDue_) {
+            followerDue_ = false;
+            deliver(&MpvEngine::endOfStream);
+        }
         break;
     default:
         break;
     }
 }
 
+void MpvEngine::handleCommandReply(const mpv_event& event)
+{
+    switch (event.reply_userdata & kReplyKind) {
+    case kLoadReply:
+        followerEntry_ = 0; // a load replaces the whole playlist
+        if (event.reply_userdata != kLoadReply + openCount_)
+            break;
+        if (event.error < 0)
+            refuseOpen(event.error);
+        else
+            openEntry_ = entryOf(event);
+        break;
+    case kAppendReply:
+        followerPath_ = appending_.take(event.reply_userdata);
+        followerEntry_ = event.error < 0 ? 0 : entryOf(event);
+        break;
+    case kClearReply:
+        followerEntry_ = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void MpvEngine::handleStartFile(int64_t entry)
+{
+    if (openState_ == OpenState::Waiting && entry == openEntry_) {
+        openState_ = OpenState::Started;
+        playingEntry_ = entry;
+    } else if (openState_ == OpenState::Idle && entry != 0 && entry == followerEntry_) {
+        startFollower();
+    }
+}
+
+void MpvEngine::startFollower()
+{
+    // A follower replaced by a pipe since it was handed over would never
+    // open: the clip's end is then an ordinary end.
+    if (!isRegularFile(followerPath_)) {
+        dropFollower();
+        deliver(&MpvEngine::endOfStream);
+        return;
+    }
+    ++openCount_;
+    late_ = true;
+    openState_ = OpenState::Started;
+    playingEntry_ = followerEntry_;
+    followedPath_ = followerPath_;
+    followerEntry_ = 0;
+    following_.clear();
+    followerDue_ = false;
+    forgetClip();
+    deliver(&MpvEngine::followedOn);
+}
+
+void MpvEngine::dropFollower()
+{
+    const char* stop[] = {"stop", nullptr};
+    api_.command_async(handle_, 0, stop);
+    followerEntry_ = 0;
+    following_.clear();
+    followerDue_ = false;
+}
+
 void MpvEngine::handleEndFile(const mpv_event_end_file& end)
 {
-    // The clip being replaced reports its end before the new one starts.
-    if (openState_ == OpenState::Waiting)
+    // The clip being replaced reports its end before the new one starts,
+    // and a follower the program did not take ends when it is stopped.
+    if (openState_ == OpenState::Waiting || end.playlist_entry_id != playingEntry_)
         return;
     loaded_ = false;
     pendingSeek_.reset();
-    if (openState_ == OpenState::Started) {
-        refuseOpen(end.error);
+    if (end.reason == MPV_END_FILE_REASON_EOF && openState_ != OpenState::Started && followerEntry_ != 0) {
+        followerDue_ = true;
         return;
     }
-    if (end.reason == MPV_END_FILE_REASON_EOF)
+    // After a failure the player would go on to the follower by itself;
+    // what plays next is the program's choice.
+    if (followerEntry_ != 0)
+        dropFollower();
+    if (openState_ == OpenState::Started)
+        refuseOpen(end.error);
+    else if (end.reason == MPV_END_FILE_REASON_EOF)
         deliver(&MpvEngine::endOfStream);
     else if (end.reason == MPV_END_FILE_REASON_ERROR)
         deliver(&MpvEngine::failed);
@@ -263,20 +367,17 @@ MpvEngine::OpenResult MpvEngine::open(const QByteArray& path, QString* error, do
     ++openCount_;
     late_ = false;
     openState_ = OpenState::Idle;
-    // Only regular files: libmpv would read a folder as a playlist, and a
-    // pipe or a device would block the open.
-    struct stat st;
-    if (::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    followerDue_ = false;
+    setFollowing({});
+    if (!isRegularFile(path)) {
         if (error)
             *error = QStringLiteral("not a media file");
         return OpenResult::Refused;
     }
     openState_ = OpenState::Waiting;
-    pendingSeek_.reset();
-    duration_.reset();
-    durationSettled_ = false;
-    position_ = 0;
-    sendLoadFile(path);
+    openEntry_ = 0;
+    forgetClip();
+    sendLoadFile(path, "replace", kLoadReply + openCount_);
     setPause(false);
     waitForOpen(timeoutSeconds);
     switch (openState_) {
@@ -294,12 +395,36 @@ MpvEngine::OpenResult MpvEngine::open(const QByteArray& path, QString* error, do
     }
 }
 
-void MpvEngine::sendLoadFile(const QByteArray& path)
+void MpvEngine::forgetClip()
+{
+    pendingSeek_.reset();
+    duration_.reset();
+    durationSettled_ = false;
+    position_ = 0;
+}
+
+void MpvEngine::setFollowing(const QByteArray& path)
+{
+    if (path == following_)
+        return;
+    following_ = path;
+    const char* clear[] = {"playlist-clear", nullptr};
+    api_.command_async(handle_, kClearReply, clear);
+    if (path.isEmpty())
+        return;
+    if (!isRegularFile(path))
+        return;
+    const quint64 tag = kAppendReply + ++appendCount_;
+    appending_.insert(tag, path);
+    sendLoadFile(path, "append", tag);
+}
+
+void MpvEngine::sendLoadFile(const QByteArray& path, const char* how, uint64_t replyTag)
 {
     // Named arguments: the positional form changed in libmpv 0.38 (an index
     // before the options), the names did not.
     const char* keys[] = {"name", "url", "flags", "options"};
-    mpv_node values[] = {stringNode("loadfile"), stringNode(path.constData()), stringNode("replace"),
+    mpv_node values[] = {stringNode("loadfile"), stringNode(path.constData()), stringNode(how),
                          stringNode("ao=null")};
     mpv_node_list list{silentOutput_ ? 4 : 3, values, const_cast<char**>(keys)};
     mpv_node command{};
@@ -307,8 +432,8 @@ void MpvEngine::sendLoadFile(const QByteArray& path)
     command.u.list = &list;
     // Not waited for: the core may be busy with the clip it replaces until
     // its picture is drawn, which happens here, while the open is awaited.
-    // A refused command is a refused file (see handleEvent).
-    api_.command_node_async(handle_, kLoadReply + openCount_, &command);
+    // A refused command is a refused file, or no follower (see handleCommandReply).
+    api_.command_node_async(handle_, replyTag, &command);
 }
 
 void MpvEngine::waitForOpen(double timeoutSeconds)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <atomic>
@@ -37,6 +38,15 @@ public:
     OpenResult open(const QByteArray& path, QString* error, double timeoutSeconds = kOpenWaitSeconds);
     bool isLoaded() const { return loaded_; }
     bool isOpening() const { return late_; }
+
+    // The file that plays after the clip without a gap when the clip ends
+    // by itself: it is handed to the player now, which reads it ahead.
+    // When it starts, followedOn replaces endOfStream and the file goes on
+    // opening as a late open does (lateOpened or failed follow). Empty for
+    // none; open() forgets it.
+    void setFollowing(const QByteArray& path);
+    // The file the clip went on to at its last followedOn.
+    QByteArray followedPath() const { return followedPath_; }
 
     // Long enough for every ordinary open (a few milliseconds, the first on
     // a new player about 0.1 s), short enough that the window never seems
@@ -79,6 +89,8 @@ public:
 signals:
     // The clip opened last played to its natural end.
     void endOfStream();
+    // The clip played to its end and the following file started.
+    void followedOn();
     // The clip opened last ended in an error after it had loaded, or an
     // open that was still pending was refused.
     void failed();
@@ -100,9 +112,15 @@ private:
     void drainEvents(double firstTimeout = 0);
     void handleEvent(const mpv_event& event);
     void handlePropertyChange(const mpv_event& event);
-    void sendLoadFile(const QByteArray& path);
+    void sendLoadFile(const QByteArray& path, const char* how, uint64_t replyTag);
     void waitForOpen(double timeoutSeconds);
     void handleEndFile(const mpv_event_end_file& end);
+    void handleStartFile(int64_t entry);
+    void handleCommandReply(const mpv_event& event);
+    void startFollower();
+    // Stops the player going on to the follower by itself.
+    void dropFollower();
+    void forgetClip();
     void settleLateOpen();
     void refuseOpen(int error);
     // Emits the signal once the command now running has finished, and only
@@ -126,6 +144,17 @@ private:
     OpenState openState_ = OpenState::Idle;
     bool late_ = false; // the open is no longer awaited
     QString openError_;
+    // The player's playlist entries, by their ids: the awaited open's, the
+    // clip's, and the follower's once its append was answered.
+    int64_t openEntry_ = 0;
+    int64_t playingEntry_ = 0;
+    int64_t followerEntry_ = 0;
+    QByteArray followerPath_;
+    QByteArray following_; // asked for last
+    QHash<quint64, QByteArray> appending_; // appends unanswered, by reply tag
+    quint64 appendCount_ = 0;
+    bool followerDue_ = false; // the clip ended; its follower starts next
+    QByteArray followedPath_;
     bool loaded_ = false;
     std::optional<double> pendingSeek_;
     double position_ = 0;

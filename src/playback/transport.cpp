@@ -3,6 +3,7 @@
 #include "list/listview.h"
 #include "playback/mediaplayer.h"
 #include "playback/mpvapi.h"
+#include "playback/ramfile.h"
 #include "playback/videosurface.h"
 #include "playback/videowindow.h"
 
@@ -11,7 +12,14 @@
 #include <algorithm>
 #include <thread>
 
-Transport::Transport(ListView& list, Hooks hooks) : list_(list), hooks_(std::move(hooks)) {}
+Transport::Transport(ListView& list, Hooks hooks) : list_(list), hooks_(std::move(hooks))
+{
+    connect(list_.selectionModel(), &QItemSelectionModel::currentChanged, this, &Transport::offerFollowingRow);
+    // The last row's follower is the first only while no row comes after it.
+    connect(&list_.rows(), &QAbstractItemModel::rowsInserted, this, &Transport::offerFollowingRow);
+    connect(&list_.rows(), &QAbstractItemModel::rowsRemoved, this, &Transport::offerFollowingRow);
+    connect(&list_.rows(), &QAbstractItemModel::modelReset, this, &Transport::offerFollowingRow);
+}
 
 Transport::~Transport()
 {
@@ -25,6 +33,7 @@ VideoWindow& Transport::videoWindow()
         window_->Form_Load(hooks_.areaBesideMainWindow);
         window_->player().setHardwareDecoding(hardwareDecoding_);
         connect(&window_->player(), &MediaPlayer::EndOfStream, this, &Transport::MediaPlayer1_EndOfStream);
+        connect(&window_->player(), &MediaPlayer::FollowedOn, this, &Transport::followOn);
         connect(&window_->player(), &MediaPlayer::PlaybackFailed, this, &Transport::passOnAfterFailure);
         connect(&window_->player(), &MediaPlayer::LateOpened, this, [this] {
             if (!window_->player().isPaused()) // paused while it opened: it stays so
@@ -73,6 +82,52 @@ void Transport::MediaPlayer1_EndOfStream()
     failuresInARow_ = 0;
     selectNextRow();
     playOrPassOn(Direction::Forward);
+}
+
+void Transport::offerFollowingRow()
+{
+    if (!window_)
+        return;
+    MediaPlayer& player = window_->player();
+    const int row = list_.selectedIndex();
+    const bool selectedPlays = row != 0 && !listComing_ && list_.fullPath(row) == player.fileName();
+    const int next = selectedPlays ? upcomingRow(row) : 0;
+    // A .ram's entries are the player's to go through, one open at a time.
+    const bool playsAlone = next != 0 && !ramfile::isRamFile(list_.fullPath(next));
+    followingRow_ = playsAlone ? next : 0;
+    player.setFollowingFile(followingRow_ ? list_.fullPath(followingRow_) : QByteArray());
+}
+
+int Transport::upcomingRow(int row)
+{
+    if (shuffle_ && row != 0)
+        return shuffleOrder_.upcoming(row, list_.count());
+    return row < list_.count() ? row + 1 : 1;
+}
+
+void Transport::followOn()
+{
+    const int offered = followingRow_;
+    if (listComing_ || offered == 0)
+        return MediaPlayer1_EndOfStream();
+    failuresInARow_ = 0;
+    selectNextRow();
+    if (list_.selectedIndex() != offered || list_.fullPath(offered) != window_->player().fileName()) {
+        playOrPassOn(Direction::Forward); // the list moved under the player: play the row reached
+        return;
+    }
+    direction_ = Direction::Forward;
+    ++passOn_;
+    if (hooks_.isVideoMode())
+        hooks_.closePictureWindow();
+    window_->setWindowTitle(list_.rowText(offered));
+    list_.setFocus();
+}
+
+void Transport::setShuffle(bool on)
+{
+    shuffle_ = on;
+    offerFollowingRow();
 }
 
 void Transport::passOnAfterFailure()
@@ -124,6 +179,7 @@ void Transport::newListComing()
     ++passOn_;
     listComing_ = true;
     saidNothingPlays_ = false;
+    offerFollowingRow();
 }
 
 void Transport::sayNothingPlays()
@@ -199,6 +255,7 @@ bool Transport::PlaySelected()
     if (opened) {
         window.setWindowTitle(list_.rowText(row));
         placeForScan();
+        offerFollowingRow();
     } else if (!player.hasClip()) {
         clearCaption(); // the caption never names a clip that is gone
     }

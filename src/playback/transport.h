@@ -70,7 +70,7 @@ public:
 
     // Shuffled play: the end of stream and Next/Previous follow a random
     // order (see ShuffleOrder) instead of the list's.
-    void setShuffle(bool on) { shuffle_ = on; }
+    void setShuffle(bool on);
     bool shuffle() const { return shuffle_; }
     // Hardware decoding in the video window's player, now and for windows to come.
     void setHardwareDecoding(bool on);
@@ -92,6 +92,14 @@ private:
     // The endless loop: the next row, and play it; rows that cannot be
     // played are passed over, once round the list at most.
     void MediaPlayer1_EndOfStream();
+    // The row that plays when the selected row's clip ends is handed to
+    // the player ahead, so the change costs no frame; only while the
+    // selected row is the one playing (another row selected meanwhile
+    // decides at the end, as before).
+    void offerFollowingRow();
+    int upcomingRow(int row);
+    // The player went on to the row offered: it becomes the selected row.
+    void followOn();
     // A clip that failed while playing, or could not be opened after all,
     // passes on like a refused row; after a whole round of such failures
     // in a row the loop rests.
@@ -112,6 +120,7 @@ private:
     bool preparing_ = false;
     Direction direction_ = Direction::Forward;
     int failuresInARow_ = 0;
+    int followingRow_ = 0; // offered to the player; 0 for none
     quint64 passOn_ = 0; // the pass-on in progress
     bool listComing_ = false;
     bool saidNothingPlays_ = false;

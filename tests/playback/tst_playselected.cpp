@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <sys/stat.h>
 
 using testsupport::TestProgram;
 
@@ -168,9 +169,62 @@ private slots:
             list.appendRow(fixtureFolder(), name, 1);
         list.select(1);
         QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+        QSignalSpy followed(&player, &MediaPlayer::FollowedOn);
         QSignalSpy failed(&player, &MediaPlayer::PlaybackFailed);
         QVERIFY(transport.playSelectedOrPassOn(Transport::Direction::Forward));
-        QVERIFY(testsupport::waitFor([&] { return ended.count() >= 3 && failed.count() >= 3; }, 10000));
+        QVERIFY(testsupport::waitFor([&] { return ended.count() + followed.count() >= 3 && failed.count() >= 3; }, 10000));
+    }
+
+    // A clip that ends goes on to the next row the player was given ahead:
+    // in order, and shuffled with Previous going back through the rows
+    // played. A row selected meanwhile still decides what comes next, and
+    // a row swapped for a pipe after it was given is passed over.
+    void aClipGoesOnToTheRowGivenAhead()
+    {
+        testsupport::TempTree tree;
+        const QList<QByteArray> names{"1.wave", "2.wave", "3.wave", "4.wave"};
+        ListView list;
+        for (const QByteArray& name : names) {
+            QVERIFY(QFile::copy(testsupport::fixture("tick.wave"), tree.path(QString::fromUtf8(name))));
+            list.appendRow(tree.nativeRoot() + '/', name, 1);
+        }
+        Transport transport(list, {[] { return true; }, [] {}, [] { return QRect(0, 0, 1280, 1024); }, [] {}});
+        MediaPlayer& player = transport.videoWindow().player();
+        QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+        QSignalSpy followed(&player, &MediaPlayer::FollowedOn);
+        const auto plays = [&](int row) { return list.selectedIndex() == row && player.playingEntry() == list.fullPath(row); };
+        list.select(1);
+        QVERIFY(transport.PlaySelected());
+        QVERIFY(testsupport::waitFor([&] { return plays(3); }, 3000));
+        QCOMPARE(transport.videoWindow().windowTitle(), QStringLiteral("3.wave"));
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(followed.count(), 2);
+
+        list.select(1); // while 3 plays
+        QVERIFY(testsupport::waitFor([&] { return plays(2); }, 3000));
+
+        transport.setShuffle(true);
+        QList<int> played{2};
+        for (int change = 0; change < 5; ++change) {
+            QVERIFY(testsupport::waitFor([&] { return followed.count() > 2 + change; }, 3000));
+            QVERIFY(plays(list.selectedIndex()));
+            played << list.selectedIndex();
+        }
+        // A round from 2: the three other rows first.
+        QCOMPARE(QSet<int>(played.begin() + 1, played.begin() + 4), (QSet<int>{1, 3, 4}));
+        transport.setShuffle(false); // nothing follows the row now selected...
+        transport.setShuffle(true);  // ...and the same row again
+        for (int back = played.size() - 2; back >= 0; --back) {
+            transport.selectPreviousRow();
+            QCOMPARE(list.selectedIndex(), played[back]);
+        }
+
+        transport.setShuffle(false);
+        list.select(1);
+        QVERIFY(transport.PlaySelected());
+        QVERIFY(QFile::remove(tree.path("2.wave")));
+        QCOMPARE(::mkfifo(tree.path("2.wave").toUtf8().constData(), 0600), 0);
+        QVERIFY(testsupport::waitFor([&] { return plays(3); }, 3000));
     }
 
     void filesStillOpeningWhenTheWaitEndsPlayLater()
