@@ -24,6 +24,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -82,32 +83,49 @@ int main(int argc, char* argv[])
                 "until the first picture is painted %.0f ms\n",
                 walk, video, still);
 
-    // Twenty one-second clips at 25 frames a second: the time between the
-    // last frame of one clip and the first of the next, beside the 40 ms
-    // between two frames of one clip.
+    // Twenty one-second clips at 25 frames a second whose sound ends with
+    // their last frame: the time between the last frame of one clip and the
+    // first of the next, beside the 40 ms between two frames of one clip.
     QTemporaryDir clips;
     for (int i = 0; i < 20; ++i)
-        QFile::copy(fixtures + "/clip.mpg", clips.filePath(QStringLiteral("clip%1.mpg").arg(i, 2, 10, QLatin1Char('0'))));
+        QFile::copy(fixtures + "/clip.avi", clips.filePath(QStringLiteral("clip%1.avi").arg(i, 2, 10, QLatin1Char('0'))));
     app->mainWindow().videoModeOption->setChecked(true);
     app->mainWindow().folderList->setPath(clips.path());
     app->mainWindow().mnuSerch_Click();
     VideoWindow& window = app->transport().videoWindow();
     auto* surface = window.findChild<VideoSurface*>();
-    std::vector<double> gaps;
-    QElapsedTimer sinceFrame;
-    bool clipEnded = false;
-    QObject::connect(&window.player(), &MediaPlayer::EndOfStream, [&] { clipEnded = true; });
-    QObject::connect(surface, &VideoSurface::frameShown, [&] {
-        if (clipEnded && sinceFrame.isValid())
-            gaps.push_back(sinceFrame.nsecsElapsed() / 1e6);
-        clipEnded = false;
-        sinceFrame.start();
+    // New pictures and clip changes on one clock (the next clip's first
+    // picture may come before the change is announced): a change's gap is
+    // the longest time between two new pictures within 150 ms of it, beside
+    // the same measure in the middle of a clip.
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<double> frames, changes;
+    const auto noteChange = [&] { changes.push_back(clock.nsecsElapsed() / 1e6); };
+    QObject::connect(&window.player(), &MediaPlayer::EndOfStream, noteChange);
+    QObject::connect(&window.player(), &MediaPlayer::FollowedOn, noteChange);
+    QObject::connect(surface, &VideoSurface::frameShown, [&](bool fresh) {
+        if (fresh)
+            frames.push_back(clock.nsecsElapsed() / 1e6);
     });
-    waitUntil([&] { return gaps.size() >= 19; }, 40000);
+    waitUntil([&] { return changes.size() >= 20; }, 40000);
+    idleFor(400);
+    const auto gapAround = [&](double at) {
+        double longest = 0;
+        for (size_t i = 1; i < frames.size(); ++i)
+            if (std::abs(frames[i] - at) < 150)
+                longest = std::max(longest, frames[i] - frames[i - 1]);
+        return longest;
+    };
+    std::vector<double> gaps, withinClip;
+    for (double change : changes) {
+        gaps.push_back(gapAround(change));
+        withinClip.push_back(gapAround(change + 500));
+    }
     if (!gaps.empty())
         std::printf("last frame of a clip to the first frame of the next (median of %zu): %.1f ms "
-                    "(40 ms between frames within a clip)\n",
-                    gaps.size(), median(gaps));
+                    "(%.1f ms within a clip, measured the same way)\n",
+                    gaps.size(), median(gaps), median(withinClip));
 
     // The same video-mode search while a clip plays: the walk must not wait for the frames.
     const double whilePlaying = searchUntil(*app, root, [&] {
