@@ -1,6 +1,7 @@
 // The program end to end: Search over the benchmark tree until the first
 // clip plays or the first picture is painted, beside the bare walk; and
 // the gap between one clip's end and the next clip's first frame.
+#include "platform/leanmemory.h"
 #include "benchprogram.h"
 #include "benchtree.h"
 #include "mainwindow/mainwindow.h"
@@ -45,6 +46,7 @@ double searchUntil(Application& app, const QByteArray& root, const std::function
 
 int main(int argc, char* argv[])
 {
+    keepMemoryLean(); // as the program does
     QApplication qt(argc, argv);
     // Absolute: the program moves the working folder when it starts.
     const QString fixtures = QFileInfo(qt.arguments().value(1)).absoluteFilePath();

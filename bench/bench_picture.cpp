@@ -1,6 +1,7 @@
 // Time from ShowSelectedPicture to the picture painted, beside djpeg,
 // dwebp, libspng's and Qt's own whole decode; a step to a picture read ahead; memory
 // while stepping through 100 photos.
+#include "platform/leanmemory.h"
 #include "benchprogram.h"
 #include "mainwindow/mainwindow.h"
 #include "list/listview.h"
@@ -105,6 +106,7 @@ struct Viewer {
 
 int main(int argc, char* argv[])
 {
+    keepMemoryLean(); // as the program does
     QApplication qt(argc, argv);
     QTemporaryDir pictures;
     QTemporaryDir config;

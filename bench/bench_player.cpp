@@ -2,6 +2,7 @@
 // opens it and plays 0.1 s; the CPU share of playing a 640×480 clip in the
 // visible video window beside mpv itself; the program's peak memory while
 // it plays that clip beside mpv's.
+#include "platform/leanmemory.h"
 #include "playback/mediaplayer.h"
 #include "playback/videowindow.h"
 #include "playback/videosurface.h"
@@ -80,6 +81,7 @@ long playingPeakKb(const QString& program, const QStringList& arguments)
 
 int main(int argc, char* argv[])
 {
+    keepMemoryLean(); // as the program does
     QApplication qt(argc, argv);
     const QString fixtures = qt.arguments().value(1);
     VideoWindow window;

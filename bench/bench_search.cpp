@@ -1,6 +1,7 @@
 // The program's folder walk beside find(1) on the same tree, its memory per
 // row, its longest pause between event-processing points (also within one
 // folder of a million files), and the list with a million rows.
+#include "platform/leanmemory.h"
 #include "benchprogram.h"
 #include "benchtree.h"
 #include "mainwindow/mainwindow.h"
@@ -144,6 +145,7 @@ int slowFileSystem(Application& app)
 
 int main(int argc, char* argv[])
 {
+    keepMemoryLean(); // as the program does
     QApplication qt(argc, argv);
     if (qt.arguments().contains(QStringLiteral("--slow-file-system"))) {
         QTemporaryDir config;

@@ -7,6 +7,7 @@
 #include "mainwindow/mainwindow.h"
 #include "platform/deferredicons.h"
 #include "platform/displayconnect.h"
+#include "platform/leanmemory.h"
 #include "desktop/sessionbus.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 
 int main(int argc, char* argv[])
 {
+    keepMemoryLean();
     const CommandLine line = parseCommandLine(argc, argv);
     if (line.action != CommandLine::Action::Run) {
         std::fputs(line.text.toLocal8Bit().constData(), line.action == CommandLine::Action::Fail ? stderr : stdout);
