@@ -410,9 +410,7 @@ void MpvEngine::setFollowing(const QByteArray& path)
     following_ = path;
     const char* clear[] = {"playlist-clear", nullptr};
     api_.command_async(handle_, kClearReply, clear);
-    if (path.isEmpty())
-        return;
-    if (!isRegularFile(path))
+    if (path.isEmpty() || !isRegularFile(path))
         return;
     const quint64 tag = kAppendReply + ++appendCount_;
     appending_.insert(tag, path);
