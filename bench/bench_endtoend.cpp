@@ -47,6 +47,7 @@ double searchUntil(Application& app, const QByteArray& root, const std::function
 int main(int argc, char* argv[])
 {
     keepMemoryLean(); // as the program does
+    VideoSurface::preferSoftwareDrawingInPlace();
     QApplication qt(argc, argv);
     // Absolute: the program moves the working folder when it starts.
     const QString fixtures = QFileInfo(qt.arguments().value(1)).absoluteFilePath();

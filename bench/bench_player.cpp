@@ -82,6 +82,7 @@ long playingPeakKb(const QString& program, const QStringList& arguments)
 int main(int argc, char* argv[])
 {
     keepMemoryLean(); // as the program does
+    VideoSurface::preferSoftwareDrawingInPlace();
     QApplication qt(argc, argv);
     const QString fixtures = qt.arguments().value(1);
     VideoWindow window;

@@ -5,6 +5,7 @@
 #include "app/commandline.h"
 #include "desktop/singlecopy.h"
 #include "mainwindow/mainwindow.h"
+#include "playback/videosurface.h"
 #include "platform/deferredicons.h"
 #include "platform/displayconnect.h"
 #include "platform/leanmemory.h"
@@ -17,6 +18,7 @@
 int main(int argc, char* argv[])
 {
     keepMemoryLean();
+    VideoSurface::preferSoftwareDrawingInPlace();
     const CommandLine line = parseCommandLine(argc, argv);
     if (line.action != CommandLine::Action::Run) {
         std::fputs(line.text.toLocal8Bit().constData(), line.action == CommandLine::Action::Fail ? stderr : stdout);

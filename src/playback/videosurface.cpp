@@ -38,6 +38,12 @@ VideoSurface::~VideoSurface()
         disconnect(gl, nullptr, this, nullptr);
 }
 
+void VideoSurface::preferSoftwareDrawingInPlace()
+{
+    if (!qEnvironmentVariableIsSet("LP_NUM_THREADS"))
+        qputenv("LP_NUM_THREADS", "0");
+}
+
 bool VideoSurface::openGLAvailable()
 {
     static const bool available = [] {

@@ -20,6 +20,13 @@ public:
     // has not drawn yet, so the next clip opens with its picture.
     void ensureAttached();
 
+    // Where OpenGL is drawn in software (Mesa's llvmpipe: no graphics
+    // card, a virtual machine), each pass is drawn on the drawing thread
+    // itself rather than handed to rasterizer threads and waited for,
+    // unless the user chose otherwise: a clip then wakes the program less
+    // than half as often, for less processor time. Call before any thread
+    // starts.
+    static void preferSoftwareDrawingInPlace();
     // True when this platform can draw OpenGL at all.
     static bool openGLAvailable();
     // Answers openGLAvailable() on the calling thread, where the platform
