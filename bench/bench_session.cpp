@@ -1,7 +1,7 @@
 // A long session: the program loops a folder of 200 clips of the kinds it
 // lists by default, then shows a folder of pictures as a three-second
-// slideshow, its memory
-// sampled every 30 s beside mpv looping the same clips at the same time.
+// slideshow, its memory sampled every 30 s beside mpv looping the same
+// clips at the same time.
 // Usage: bench_session FIXTURES [MINUTES] (default 30; the clips take two
 // thirds of it).
 #include "benchsupport.h"
