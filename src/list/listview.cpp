@@ -163,11 +163,16 @@ void SelectRow(ListView& list, int row)
     list.setFocus();
 }
 
+int RowAfter(ListView& list, int row)
+{
+    return row < list.count() ? row + 1 : 1;
+}
+
 void SelectNextRow(ListView& list)
 {
     const int row = list.selectedIndex();
     if (row != 0)
-        SelectRow(list, row < list.count() ? row + 1 : 1);
+        SelectRow(list, RowAfter(list, row));
 }
 
 void SelectPreviousRow(ListView& list)

@@ -61,4 +61,6 @@ private:
 // Selects the row (1-based), scrolled into view, with the focus on the list.
 void SelectRow(ListView& list, int row);
 void SelectNextRow(ListView& list);
+// The row after row, wrapping at the end.
+int RowAfter(ListView& list, int row);
 void SelectPreviousRow(ListView& list);

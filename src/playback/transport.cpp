@@ -100,9 +100,7 @@ void Transport::offerFollowingRow()
 
 int Transport::upcomingRow(int row)
 {
-    if (shuffle_ && row != 0)
-        return shuffleOrder_.upcoming(row, list_.count());
-    return row < list_.count() ? row + 1 : 1;
+    return shuffle_ ? shuffleOrder_.upcoming(row, list_.count()) : RowAfter(list_, row);
 }
 
 void Transport::followOn()
