@@ -3,6 +3,7 @@
 #include <QString>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <memory>
 #include <fcntl.h>
@@ -24,26 +25,22 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Compares the digit runs starting at a[i] and b[j]; advances both.
-int compareNumberRuns(const QByteArray& a, qsizetype& i, const QByteArray& b, qsizetype& j)
+// Compares the digit runs starting at a and b; advances both past them.
+int compareNumberRuns(const char*& a, const char* aEnd, const char*& b, const char* bEnd)
 {
-    while (i < a.size() && a[i] == '0')
-        ++i;
-    while (j < b.size() && b[j] == '0')
-        ++j;
-    const qsizetype startA = i, startB = j;
-    while (i < a.size() && isDigit(a[i]))
-        ++i;
-    while (j < b.size() && isDigit(b[j]))
-        ++j;
-    const qsizetype lengthA = i - startA, lengthB = j - startB;
-    if (lengthA != lengthB)
-        return lengthA < lengthB ? -1 : 1;
-    for (qsizetype k = 0; k < lengthA; ++k) {
-        if (a[startA + k] != b[startB + k])
-            return a[startA + k] < b[startB + k] ? -1 : 1;
-    }
-    return 0;
+    while (a < aEnd && *a == '0')
+        ++a;
+    while (b < bEnd && *b == '0')
+        ++b;
+    const char *startA = a, *startB = b;
+    while (a < aEnd && isDigit(*a))
+        ++a;
+    while (b < bEnd && isDigit(*b))
+        ++b;
+    if (a - startA != b - startB)
+        return a - startA < b - startB ? -1 : 1;
+    const int order = std::memcmp(startA, startB, a - startA);
+    return order < 0 ? -1 : order > 0;
 }
 
 Entry::Kind kindOf(unsigned char type)
@@ -75,22 +72,28 @@ QByteArray joinPath(const QByteArray& folder, const QByteArray& name)
 
 bool naturalLess(const QByteArray& a, const QByteArray& b)
 {
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            const int order = compareNumberRuns(a, i, b, j);
-            if (order != 0)
+    const char *p = a.constData(), *const pEnd = p + a.size();
+    const char *q = b.constData(), *const qEnd = q + b.size();
+    while (p < pEnd && q < qEnd) {
+        const bool digits = isDigit(*p) && isDigit(*q);
+        if (*p == *q && !digits) { // the common case: equal bytes, no number
+            ++p;
+            ++q;
+            continue;
+        }
+        if (digits) {
+            if (const int order = compareNumberRuns(p, pEnd, q, qEnd))
                 return order < 0;
             continue;
         }
-        const unsigned char ca = lower(a[i]), cb = lower(b[j]);
+        const unsigned char ca = lower(*p), cb = lower(*q);
         if (ca != cb)
             return ca < cb;
-        ++i;
-        ++j;
+        ++p;
+        ++q;
     }
-    if ((a.size() - i) != (b.size() - j))
-        return (a.size() - i) < (b.size() - j);
+    if (pEnd - p != qEnd - q)
+        return pEnd - p < qEnd - q;
     return a < b; // names that differ only in case or leading zeros
 }
 
