@@ -4,11 +4,10 @@
 #include "platform/twips.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QThreadPool>
+#include <QResource>
 #include <QTimer>
 
 namespace {
@@ -17,47 +16,32 @@ namespace {
 // pixels: an image reader would load every image format plugin.
 constexpr int kIconSides[] = {16, 24, 32, 48, 64, 128};
 
+// The pixels are read where they lie in the program (stored uncompressed),
+// not copied.
 QImage iconImage(int side)
 {
-    QFile file(QStringLiteral(":/icons/duvavazoruzevaz-%1.argb").arg(side));
-    const QByteArray pixels = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    if (pixels.size() != qsizetype(side) * side * 4)
+    const QResource pixels(QStringLiteral(":/icons/duvavazoruzevaz-%1.argb").arg(side));
+    if (!pixels.isValid() || pixels.compressionAlgorithm() != QResource::NoCompression ||
+        pixels.size() != qint64(side) * side * 4)
         return {};
-    return QImage(reinterpret_cast<const uchar*>(pixels.constData()), side, side, QImage::Format_ARGB32_Premultiplied)
-        .copy();
-}
-
-QIcon iconOf(const QList<QImage>& images)
-{
-    QIcon icon;
-    for (const QImage& image : images)
-        icon.addPixmap(QPixmap::fromImage(image));
-    return icon;
-}
-
-QList<QImage> iconImages()
-{
-    QList<QImage> images;
-    for (const int side : kIconSides)
-        images.append(iconImage(side));
-    return images;
+    return QImage(pixels.data(), side, side, QImage::Format_ARGB32_Premultiplied);
 }
 
 } // namespace
 
 QIcon programIcon()
 {
-    return iconOf(iconImages());
+    QIcon icon;
+    for (const int side : kIconSides)
+        icon.addPixmap(QPixmap::fromImage(iconImage(side)));
+    return icon;
 }
 
 namespace {
 
-void setWindowIconInBackground()
+void setWindowIcon()
 {
-    QThreadPool::globalInstance()->start([] {
-        QMetaObject::invokeMethod(QCoreApplication::instance(),
-                                  [images = iconImages()] { QApplication::setWindowIcon(iconOf(images)); });
-    });
+    QApplication::setWindowIcon(programIcon());
 }
 
 // Runs its task after the window's first paint.
@@ -83,7 +67,7 @@ private:
 
 void setWindowIconAfterFirstPaint(QWidget* window)
 {
-    new AfterFirstPaint(window, setWindowIconInBackground);
+    new AfterFirstPaint(window, setWindowIcon);
 }
 
 QString AboutWindow::versionText()
