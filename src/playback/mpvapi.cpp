@@ -3,7 +3,6 @@
 #include "platform/librarysymbol.h"
 
 #include <cstdio>
-#include <mutex>
 
 namespace {
 
@@ -46,9 +45,5 @@ bool loadInto(MpvApi& api)
 
 const MpvApi* MpvApi::get()
 {
-    static MpvApi api;
-    static bool loaded = false;
-    static std::once_flag once;
-    std::call_once(once, [] { loaded = loadInto(api); });
-    return loaded ? &api : nullptr;
+    return loadOnce(loadInto);
 }

@@ -1,10 +1,30 @@
 #include "viewer/webpreader.h"
 
+#include "platform/librarysymbol.h"
+
 #include <QFile>
 #include <webp/decode.h>
 
 namespace webpreader {
 namespace {
+
+// libwebp, loaded when the first WebP picture is read. The header's inline
+// set-up functions stand for these, with the header's version.
+struct WebP {
+    decltype(&WebPInitDecoderConfigInternal) initDecoderConfig;
+    decltype(&WebPGetFeaturesInternal) getFeatures;
+    decltype(&WebPDecode) decode;
+    decltype(&WebPFreeDecBuffer) freeDecBuffer;
+};
+
+bool load(WebP& webp)
+{
+    static QLibrary library(QStringLiteral("webp"), 7);
+    return library.load() && resolveSymbol(library, "WebPInitDecoderConfigInternal", webp.initDecoderConfig) &&
+           resolveSymbol(library, "WebPGetFeaturesInternal", webp.getFeatures) &&
+           resolveSymbol(library, "WebPDecode", webp.decode) &&
+           resolveSymbol(library, "WebPFreeDecBuffer", webp.freeDecBuffer);
+}
 
 // Qt's 32-bit formats hold a pixel as one native-endian word.
 WEBP_CSP_MODE modeFor(bool alpha)
@@ -17,8 +37,10 @@ WEBP_CSP_MODE modeFor(bool alpha)
 
 QImage decodeBytes(const uint8_t* data, size_t size, QSize target)
 {
+    const WebP* webp = loadOnce(load);
     WebPDecoderConfig config;
-    if (!WebPInitDecoderConfig(&config) || WebPGetFeatures(data, size, &config.input) != VP8_STATUS_OK ||
+    if (!webp || !webp->initDecoderConfig(&config, WEBP_DECODER_ABI_VERSION) ||
+        webp->getFeatures(data, size, &config.input, WEBP_DECODER_ABI_VERSION) != VP8_STATUS_OK ||
         config.input.has_animation)
         return {};
     const bool alpha = config.input.has_alpha;
@@ -33,8 +55,8 @@ QImage decodeBytes(const uint8_t* data, size_t size, QSize target)
     config.output.u.RGBA.rgba = image.bits();
     config.output.u.RGBA.stride = int(image.bytesPerLine());
     config.output.u.RGBA.size = size_t(image.sizeInBytes());
-    const bool decoded = WebPDecode(data, size, &config) == VP8_STATUS_OK;
-    WebPFreeDecBuffer(&config.output);
+    const bool decoded = webp->decode(data, size, &config) == VP8_STATUS_OK;
+    webp->freeDecBuffer(&config.output);
     return decoded ? image : QImage();
 }
 
