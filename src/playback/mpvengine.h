@@ -81,6 +81,9 @@ public:
     // one drawn again.
     bool render(int fbo, int width, int height);
     void reportSwap();
+    // With the GL context current: takes a frame the video output has
+    // handed over without drawing it (nothing shows it now).
+    void skipPendingFrame();
     // Frames drawn so far (the benchmark counts them against the clip's rate).
     quint64 renderCount() const { return renders_; }
     // Pictures are drawn only while a render context takes them.
@@ -128,8 +131,6 @@ private:
     void deliver(void (MpvEngine::*signal)());
     void setPause(bool on);
     void serveFrameRequests();
-    // Takes a frame the video output has handed over without drawing it.
-    void skipPendingFrame();
     static void onWakeup(void* engine);
     static void onRenderUpdate(void* engine);
 

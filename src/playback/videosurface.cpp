@@ -2,11 +2,12 @@
 
 #include "playback/mpvengine.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QWindow>
 #include <utility>
 
 namespace {
@@ -17,25 +18,56 @@ void* procAddress(void*, const char* name)
 }
 } // namespace
 
-VideoSurface::VideoSurface(QWidget* parent) : QOpenGLWidget(parent)
+// The native window the frames are drawn into. It never takes the keyboard
+// (keys stay with the video window's widgets) and hands its mouse events
+// to the surface, as if they had come to it.
+class VideoSurface::Output : public QWindow {
+public:
+    explicit Output(VideoSurface& surface) : surface_(surface)
+    {
+        setSurfaceType(QSurface::OpenGLSurface);
+        setFlag(Qt::WindowDoesNotAcceptFocus);
+        // Not the program's name, which only its own windows carry.
+        setTitle(QStringLiteral("映像"));
+    }
+
+protected:
+    void exposeEvent(QExposeEvent*) override
+    {
+        surface_.attach();
+        surface_.draw();
+    }
+    // A window made smaller is not exposed again: a paused clip is drawn
+    // at the new size now.
+    void resizeEvent(QResizeEvent*) override { surface_.draw(); }
+    void mousePressEvent(QMouseEvent* event) override { forward(event); }
+    void mouseReleaseEvent(QMouseEvent* event) override { forward(event); }
+    void mouseDoubleClickEvent(QMouseEvent* event) override { forward(event); }
+    void mouseMoveEvent(QMouseEvent* event) override { forward(event); }
+
+private:
+    // The window fills the surface, so positions in one are positions in the other.
+    void forward(QMouseEvent* event)
+    {
+        QMouseEvent copy(event->type(), event->position(), event->globalPosition(), event->button(),
+                         event->buttons(), event->modifiers(), event->pointingDevice());
+        copy.setTimestamp(event->timestamp()); // the device's next double click is timed from it
+        QCoreApplication::sendEvent(&surface_, &copy);
+        event->setAccepted(copy.isAccepted());
+    }
+
+    VideoSurface& surface_;
+};
+
+VideoSurface::VideoSurface(QWidget* parent)
+    : QWidget(parent), output_(new Output(*this)), container_(QWidget::createWindowContainer(output_, this))
 {
-    setMouseTracking(true);
-    // The window swaps whenever any of its widgets changed (the seek bar
-    // four times a second); only a swap after a frame was drawn shows one.
-    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-        if (!attached_ || !std::exchange(frameDrawn_, false))
-            return;
-        engine_->reportSwap();
-        emit frameShown(frameFresh_);
-    });
+    container_->setFocusPolicy(Qt::NoFocus);
 }
 
 VideoSurface::~VideoSurface()
 {
     detach();
-    // The base class destroys the context; by then this object is gone.
-    if (QOpenGLContext* gl = context())
-        disconnect(gl, nullptr, this, nullptr);
 }
 
 void VideoSurface::preferSoftwareDrawingInPlace()
@@ -67,31 +99,38 @@ void VideoSurface::setEngine(MpvEngine* engine)
         return;
     detach();
     engine_ = engine;
-    if (engine_ && context())
+    if (engine_ && output_->isExposed())
         attach();
 }
 
 void VideoSurface::ensureAttached()
 {
-    if (!attached_ && engine_ && isVisible())
-        grabFramebuffer(); // initialises the GL context, and with it initializeGL()
+    if (isVisible())
+        attach();
 }
 
-void VideoSurface::initializeGL()
+bool VideoSurface::makeCurrent()
 {
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &VideoSurface::detach);
-    if (engine_)
-        attach();
+    if (!output_->handle())
+        return false;
+    if (!context_) {
+        context_ = new QOpenGLContext(this);
+        context_->setFormat(output_->requestedFormat());
+        if (!context_->create()) {
+            delete context_;
+            context_ = nullptr;
+            return false;
+        }
+    }
+    return context_->makeCurrent(output_);
 }
 
 void VideoSurface::attach()
 {
-    if (attached_ || !engine_)
+    if (attached_ || !engine_ || !makeCurrent())
         return;
-    makeCurrent();
-    attached_ = engine_->createRenderContext(
-        &procAddress, nullptr, [this] { update(); }, [this] { drawFrameNow(); });
-    doneCurrent();
+    // A frame is drawn as soon as it comes, also while an open is awaited.
+    attached_ = engine_->createRenderContext(&procAddress, nullptr, [this] { draw(); }, [this] { draw(); });
     if (attached_)
         engine_->setVideoEnabled(true);
 }
@@ -103,32 +142,38 @@ void VideoSurface::detach()
     engine_->setVideoEnabled(false);
     makeCurrent();
     engine_->freeRenderContext();
-    doneCurrent();
+    context_->doneCurrent();
     attached_ = false;
 }
 
-void VideoSurface::paintGL()
+void VideoSurface::draw()
 {
-    if (!attached_) {
-        context()->functions()->glClearColor(0, 0, 0, 1);
-        context()->functions()->glClear(GL_COLOR_BUFFER_BIT);
+    if (!makeCurrent())
+        return;
+    if (!output_->isExposed()) {
+        if (attached_)
+            engine_->skipPendingFrame(); // libmpv must not wait for it
         return;
     }
-    const qreal ratio = devicePixelRatioF();
-    frameFresh_ = engine_->render(int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio));
-    frameDrawn_ = true;
+    const qreal ratio = output_->devicePixelRatio();
+    bool fresh = false;
+    if (attached_) {
+        fresh = engine_->render(int(context_->defaultFramebufferObject()), qRound(output_->width() * ratio),
+                                qRound(output_->height() * ratio));
+    } else {
+        context_->functions()->glClearColor(0, 0, 0, 1);
+        context_->functions()->glClear(GL_COLOR_BUFFER_BIT);
+    }
+    context_->swapBuffers(output_);
+    if (attached_) {
+        engine_->reportSwap();
+        emit frameShown(fresh);
+    }
 }
 
-void VideoSurface::drawFrameNow()
+void VideoSurface::resizeEvent(QResizeEvent*)
 {
-    if (!attached_ || !isValid())
-        return;
-    makeCurrent();
-    paintGL();
-    doneCurrent();
-    frameDrawn_ = false;
-    engine_->reportSwap(); // the frame is taken; libmpv must not wait for a swap
-    update();
+    container_->setGeometry(rect());
 }
 
 void VideoSurface::mousePressEvent(QMouseEvent* event)
@@ -136,7 +181,7 @@ void VideoSurface::mousePressEvent(QMouseEvent* event)
     // A double click's last release may never come (the window manager
     // takes it while the window goes full screen): a new press starts over.
     releaseEndsDoubleClick_ = false;
-    QOpenGLWidget::mousePressEvent(event);
+    QWidget::mousePressEvent(event);
 }
 
 void VideoSurface::mouseReleaseEvent(QMouseEvent* event)
@@ -159,5 +204,5 @@ void VideoSurface::mouseDoubleClickEvent(QMouseEvent* event)
 void VideoSurface::mouseMoveEvent(QMouseEvent* event)
 {
     emit mouseMoved();
-    QOpenGLWidget::mouseMoveEvent(event);
+    QWidget::mouseMoveEvent(event);
 }

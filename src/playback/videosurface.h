@@ -1,13 +1,16 @@
 #pragma once
 
-#include <QOpenGLWidget>
+#include <QWidget>
 
 class MpvEngine;
+class QOpenGLContext;
+class QWindow;
 
-// The player's picture: libmpv's render API drawing into an OpenGL widget.
-// The render context is made when the widget first gets its GL context,
-// that is when the video window is first shown.
-class VideoSurface : public QOpenGLWidget {
+// The player's picture: libmpv's render API drawing straight into a window
+// of its own, embedded here, so a frame is drawn once and shown by one
+// swap; the rest of the video window is never composed with OpenGL. The
+// render context is made when the picture is first shown.
+class VideoSurface : public QWidget {
     Q_OBJECT
 public:
     explicit VideoSurface(QWidget* parent = nullptr);
@@ -16,8 +19,8 @@ public:
     // The engine to draw; may arrive before or after the GL set-up.
     void setEngine(MpvEngine* engine);
 
-    // Sets up OpenGL and the render context now if the widget is shown but
-    // has not drawn yet, so the next clip opens with its picture.
+    // Sets up OpenGL and the render context now if the picture is shown
+    // but has not drawn yet, so the next clip opens with its picture.
     void ensureAttached();
 
     // Where OpenGL is drawn in software (Mesa's llvmpipe: no graphics
@@ -45,22 +48,25 @@ signals:
     void frameShown(bool fresh);
 
 protected:
-    void initializeGL() override;
-    void paintGL() override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    bool releaseEndsDoubleClick_ = false;
+    class Output;
 
+    bool makeCurrent();
     void attach();
     void detach();
-    void drawFrameNow();
+    // Draws the clip's frame (black before there is one) and shows it.
+    void draw();
 
+    Output* output_;
+    QWidget* container_;
+    QOpenGLContext* context_ = nullptr;
     MpvEngine* engine_ = nullptr;
     bool attached_ = false;
-    bool frameDrawn_ = false; // since the window last swapped
-    bool frameFresh_ = false;
+    bool releaseEndsDoubleClick_ = false;
 };
