@@ -243,6 +243,26 @@ private slots:
         QVERIFY2(colour.red() + colour.green() + colour.blue() > 60, qPrintable(colour.name()));
     }
 
+    // A paused clip's picture follows the window's size: made smaller, the
+    // window is not exposed again, yet the picture is drawn anew.
+    void aPausedPictureIsDrawnAgainAtEachNewSize()
+    {
+        MediaPlayer& player = window->player();
+        QVERIFY(player.setFileName(clip("long.mpg")));
+        player.Pause();
+        auto* surface = window->findChild<VideoSurface*>();
+        QVERIFY(surface);
+        QSignalSpy shown(surface, &VideoSurface::frameShown);
+        QTest::qWait(300);
+        const QSize before = window->size();
+        for (const QSize size : {before - QSize(120, 90), before}) {
+            shown.clear();
+            window->resize(size);
+            QVERIFY(shown.wait(2000));
+            QVERIFY(!shown.last().at(0).toBool()); // the same picture again
+        }
+    }
+
     // A double click changes full screen only: the clip plays, or stays
     // paused, as before it, even when its last release never comes.
     void aDoubleClickChangesFullScreenOnly()
