@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake pkg-config qt6-base-dev qt6-base-private-dev libwayland-dev libqt6opengl6-dev libqt6svg6 libmpv-dev libgl-dev
+packages=(g++ cmake pkg-config qt6-base-dev qt6-base-private-dev libwayland-dev libqt6svg6 libmpv-dev libgl-dev
           fonts-noto-cjk xvfb xauth ffmpeg imagemagick xdotool x11-utils x11-xserver-utils libjpeg-turbo-progs
           libwebp-dev webp libspng-dev lintian
           desktop-file-utils mpv openbox qt6-image-formats-plugins
