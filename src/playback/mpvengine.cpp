@@ -149,8 +149,8 @@ void MpvEngine::onRenderUpdate(void* engine)
     auto* self = static_cast<MpvEngine*>(engine);
     if (!self->frameRequested_.exchange(true))
         QMetaObject::invokeMethod(self, [self] {
-            if (self->onFrame_)
-                self->onFrame_();
+            if (self->drawFrame_)
+                self->drawFrame_();
         }, Qt::QueuedConnection);
 }
 
@@ -454,8 +454,8 @@ void MpvEngine::waitForOpen(double timeoutSeconds)
 
 void MpvEngine::serveFrameRequests()
 {
-    if (render_ && frameRequested_ && serveFrame_)
-        serveFrame_();
+    if (render_ && frameRequested_ && drawFrame_)
+        drawFrame_();
 }
 
 double MpvEngine::duration() const
@@ -531,7 +531,7 @@ QByteArray MpvEngine::property(const char* name) const
 }
 
 bool MpvEngine::createRenderContext(void* (*getProcAddress)(void*, const char*), void* getProcContext,
-                                    std::function<void()> onFrame, std::function<void()> serveFrame)
+                                    std::function<void()> drawFrame)
 {
     mpv_opengl_init_params glInit{getProcAddress, getProcContext};
     const char* apiType = MPV_RENDER_API_TYPE_OPENGL;
@@ -544,8 +544,7 @@ bool MpvEngine::createRenderContext(void* (*getProcAddress)(void*, const char*),
         render_ = nullptr;
         return false;
     }
-    onFrame_ = std::move(onFrame);
-    serveFrame_ = std::move(serveFrame);
+    drawFrame_ = std::move(drawFrame);
     api_.render_context_set_update_callback(render_, &MpvEngine::onRenderUpdate, this);
     return true;
 }
@@ -569,8 +568,7 @@ void MpvEngine::freeRenderContext()
     skipPendingFrame();
     api_.render_context_free(render_);
     render_ = nullptr;
-    onFrame_ = nullptr;
-    serveFrame_ = nullptr;
+    drawFrame_ = nullptr;
 }
 
 bool MpvEngine::render(int fbo, int width, int height)

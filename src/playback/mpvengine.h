@@ -70,11 +70,11 @@ public:
     QByteArray property(const char* name) const;
 
     // The render context for an OpenGL picture; the caller's GL context
-    // must be current. onFrame is called on the UI thread whenever a new
-    // frame should be drawn; serveFrame draws one at once (used while an
-    // open is awaited, so libmpv never waits for a frame to be taken).
+    // must be current. drawFrame is called on the UI thread whenever a new
+    // frame should be drawn, also while an open is awaited, so libmpv never
+    // waits for a frame to be taken.
     bool createRenderContext(void* (*getProcAddress)(void*, const char*), void* getProcContext,
-                             std::function<void()> onFrame, std::function<void()> serveFrame);
+                             std::function<void()> drawFrame);
     // With the GL context current.
     void freeRenderContext();
     // True when what it drew is a new picture of the clip, not the last
@@ -137,8 +137,7 @@ private:
     const MpvApi& api_;
     mpv_handle* handle_;
     mpv_render_context* render_ = nullptr;
-    std::function<void()> onFrame_;
-    std::function<void()> serveFrame_;
+    std::function<void()> drawFrame_;
     std::atomic<bool> frameRequested_{false};
 
     enum class OpenState { Idle, Waiting, Started, Opened, Refused };

@@ -129,8 +129,7 @@ void VideoSurface::attach()
 {
     if (attached_ || !engine_ || !makeCurrent())
         return;
-    // A frame is drawn as soon as it comes, also while an open is awaited.
-    attached_ = engine_->createRenderContext(&procAddress, nullptr, [this] { draw(); }, [this] { draw(); });
+    attached_ = engine_->createRenderContext(&procAddress, nullptr, [this] { draw(); });
     if (attached_)
         engine_->setVideoEnabled(true);
 }
