@@ -19,8 +19,10 @@ RowReducer::RowReducer(QSize stored, QSize target, Pixels pixels)
 
 qint64 RowReducer::peakBytes(QSize stored, QSize target, Pixels pixels)
 {
-    const qint64 spans = qint64(sizeof(Span)) * (target.width() + target.height()) +
-                         qint64(sizeof(float)) * (stored.width() + target.width() + stored.height() + target.height());
+    // In 64 bits throughout: the sides may each be near the largest int.
+    const qint64 targetSides = qint64(target.width()) + target.height();
+    const qint64 allSides = targetSides + stored.width() + stored.height();
+    const qint64 spans = qint64(sizeof(Span)) * targetSides + qint64(sizeof(float)) * allSides;
     return 4 * qint64(target.width()) * target.height() + 2 * qint64(sizeof(float)) * pixels.step * stored.width() + spans;
 }
 

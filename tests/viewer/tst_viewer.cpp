@@ -502,6 +502,11 @@ private slots:
         QBuffer buffer(&cut);
         QVERIFY(buffer.open(QIODevice::ReadOnly));
         QVERIFY(pngreader::decodeReduced(buffer, QSize(100, 75), pictureloader::kMaxDecodedBytes).isNull());
+        // A side as long as libspng takes: refused by the memory bound, whose sums must not overflow.
+        QByteArray huge = pngHeader(0x40000000, 1, 8, 2);
+        QBuffer hugeBuffer(&huge);
+        QVERIFY(hugeBuffer.open(QIODevice::ReadOnly));
+        QVERIFY(pngreader::decodeReduced(hugeBuffer, QSize(0x40000000, 1), pictureloader::kMaxDecodedBytes).isNull());
     }
 
     void theCacheReadsAgainAtANewSizeOrAfterARewriteInTheSameSecond()
