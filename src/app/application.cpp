@@ -3,6 +3,7 @@
 #include "help/aboutwindow.h"
 #include "help/helpviewer.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/picturebutton.h"
 #include "dialogs/filetypedialog.h"
 #include "list/listview.h"
 #include "platform/messagebox.h"
@@ -30,6 +31,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 #include <QThreadPool>
@@ -64,6 +66,7 @@ void Application::start()
     createSearch();
     createTransport();
     mainWindow_->Form_Load();
+    connect(mainWindow_->fileMenu, &QMenu::aboutToShow, this, &Application::prepareForSearch);
     extras_ = new Extras(*this, *mainWindow_->playMenu, *options_.clock);
     mainWindow_->show();
     offerSessionServices();
@@ -114,6 +117,8 @@ void Application::notePicture()
 
 bool Application::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Enter && mainWindow_ && watched == mainWindow_->searchButton)
+        prepareForSearch();
     if (extras_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress))
         extras_->slideShow().stop(); // the user took over
     if (event->type() != QEvent::KeyPress || !mainWindow_)
@@ -165,10 +170,7 @@ void Application::createSearch()
             extras_->slideShow().start();
         },
         [] { QCoreApplication::processEvents(); },
-        [this] {
-            if (options_.preparePlayer)
-                transport_->preparePlayer();
-        },
+        [this] { prepareForSearch(); },
         &main,
         [this] {
             if (remote_)
@@ -178,6 +180,12 @@ void Application::createSearch()
     search_ = std::make_unique<FileSearch>(settings_, FileTypeChoice{mediaTypes_, otherMediaTypes_},
                                            FileTypeChoice{pictureTypes_, otherPictureTypes_}, *main.fileList,
                                            *main.folderList, std::move(hooks));
+}
+
+void Application::prepareForSearch()
+{
+    if (options_.preparePlayer && mainWindow_->isVideoMode())
+        transport_->preparePlayer();
 }
 
 void Application::createTransport()

@@ -40,8 +40,9 @@ public:
     struct Options {
         QString configDirectory = SettingsStore::defaultDirectory();
         MountSource mounts = mounttable::systemSource();
-        // Prepare the player (library and engine) when a video-mode search
-        // starts, while its walk runs; otherwise on first use.
+        // Prepare the player (library and engine) in video mode when a
+        // search is in sight (the pointer on the Search button, the File
+        // menu open) or starts; otherwise on first use.
         bool preparePlayer = true;
         // How the process ends at once; tests record it instead.
         std::function<void()> endProcess = [] { ::_exit(0); };
@@ -107,7 +108,8 @@ public:
     PlaybackState& playbackState() override { return playbackState_; }
 
 protected:
-    // The media keys, in whichever of the program's windows has the focus.
+    // The media keys, in whichever of the program's windows has the focus;
+    // the pointer coming onto the Search button.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -120,6 +122,8 @@ private:
     void notePicture();
     void raiseMainWindow();
     void createSearch();
+    // In video mode, loads the player while the user is about to search.
+    void prepareForSearch();
     void createTransport();
     void connectPictureWindow(PictureWindow& window);
     void focusMainWindow();

@@ -39,7 +39,7 @@ QMenu* addMenu(QMenuBar* bar, const char* name, const QString& caption)
 void MainWindow::createMenus()
 {
     QMenuBar* bar = menuBar();
-    QMenu* file = addMenu(bar, "mnuFile", QStringLiteral("ファイル(&F)"));
+    QMenu* file = fileMenu = addMenu(bar, "mnuFile", QStringLiteral("ファイル(&F)"));
     connect(addItem(file, "mnuSerch", QStringLiteral("検索"), QKeySequence(Qt::CTRL | Qt::Key_F)),
             &QAction::triggered, this, &MainWindow::mnuSerch_Click);
     addSeparator(file, "mnusp2");

@@ -51,6 +51,7 @@ public:
     PictureButton* rewindButton = nullptr;     // Command7
     PictureButton* previousButton = nullptr;   // Command8
     QTimer* scanTimer = nullptr;               // Timer1
+    QMenu* fileMenu = nullptr;                 // mnuFile (ファイル)
     QMenu* playMenu = nullptr;                 // mnuPlay (操作)
     QMenu* screenSizeMenu = nullptr;           // mnus (画面サイズ)
 

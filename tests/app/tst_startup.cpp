@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "mainwindow/mainwindow.h"
 #include "list/listview.h"
+#include "mainwindow/picturebutton.h"
 #include "platform/nativename.h"
 #include "playback/mediaplayer.h"
 #include "playback/transport.h"
@@ -10,9 +11,11 @@
 #include "support/programprocess.h"
 #include "support/testsupport.h"
 
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
@@ -145,6 +148,37 @@ private slots:
         QFile maps(QStringLiteral("/proc/%1/maps").arg(program.process().processId()));
         QVERIFY(maps.open(QIODevice::ReadOnly));
         QVERIFY(!maps.readAll().contains("plugins/imageformats"));
+    }
+
+    // The player's library is loaded when a video-mode search is in sight,
+    // so the first clip does not wait for it; an idle window stays lean.
+    void thePlayerIsLoadedWhenASearchIsInSight()
+    {
+        TestProgram program({}, true, true);
+        MainWindow& form = program.app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        MediaPlayer& player = program.app->transport().videoWindow().player();
+        const auto pointAt = [](QWidget* widget) { QCursor::setPos(widget->mapToGlobal(widget->rect().center())); };
+        form.pictureModeOption->setChecked(true);
+        pointAt(form.searchButton);
+        form.fileMenu->popup(form.mapToGlobal(QPoint(0, 0)));
+        QTest::qWait(500);
+        form.fileMenu->hide();
+        QVERIFY(!player.engine());
+
+        form.videoModeOption->setChecked(true);
+        pointAt(form.volumeSlider);
+        QTest::qWait(100);
+        QVERIFY(!player.engine());
+        pointAt(form.searchButton);
+        QVERIFY(testsupport::waitFor([&] { return player.engine(); }));
+
+        TestProgram menuFirst({}, true, true);
+        MainWindow& other = menuFirst.app->mainWindow();
+        other.videoModeOption->setChecked(true);
+        other.fileMenu->popup(other.mapToGlobal(QPoint(0, 0)));
+        QVERIFY(testsupport::waitFor([&] { return menuFirst.app->transport().videoWindow().player().engine(); }));
+        other.fileMenu->hide();
     }
 
     void closeBoxStoresTheModeAndEnds()

@@ -100,12 +100,12 @@ WriteRecorder::~WriteRecorder()
     store_.setWriteObserver({});
 }
 
-TestProgram::TestProgram(MountSource mounts, bool start)
+TestProgram::TestProgram(MountSource mounts, bool start, bool preparePlayer)
 {
     Application::Options options;
     options.configDirectory = config.path();
     options.mounts = mounts ? mounts : [] { return std::vector<MountEntry>{{"/", "/dev/root", "ext4", {}}}; };
-    options.preparePlayer = false;
+    options.preparePlayer = preparePlayer;
     options.endProcess = [this] { ended = true; };
     options.clock = &clock;
     app = std::make_unique<Application>(options);

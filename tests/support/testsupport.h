@@ -64,8 +64,9 @@ private:
 };
 
 // The program with its own settings folder and a machine of one volume, "/".
+// The player is loaded on first use unless preparePlayer.
 struct TestProgram {
-    explicit TestProgram(MountSource mounts = {}, bool start = true);
+    explicit TestProgram(MountSource mounts = {}, bool start = true, bool preparePlayer = false);
     QTemporaryDir config;
     ManualClock clock; // the slideshow's and the resume writes'
     std::unique_ptr<Application> app;
