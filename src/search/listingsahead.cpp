@@ -103,7 +103,7 @@ std::unique_ptr<FolderListing> ListingsAhead::take(const QByteArray& folder, con
     givenBack_.clear();
     state.walkAt = key;
     state.waiting.erase(state.waiting.begin(), state.waiting.lower_bound(key));
-    state.ready.erase(state.ready.begin(), state.ready.lower_bound(key));
+    state.dropReadyBefore(key);
     if (!state.ready.contains(key)) {
         state.wanted = {key, folder};
         state.wakeAReaderIfWorkWaits();
@@ -113,8 +113,7 @@ std::unique_ptr<FolderListing> ListingsAhead::take(const QByteArray& folder, con
         if (!state.ready.contains(key))
             return nullptr;
     }
-    auto listing = std::move(state.ready[key]);
-    state.ready.erase(key);
+    std::unique_ptr<FolderListing> listing = state.takeReady(key);
     state.wanted.reset();
     state.wakeAReaderIfWorkWaits(); // room for another read
     return listing;
@@ -131,23 +130,44 @@ std::optional<std::pair<WalkKey, QByteArray>> ListingsAhead::State::nextRead()
         waiting.erase(wanted->first);
         return wanted;
     }
-    if (waiting.empty() || ready.size() + reading.size() >= kMaxAhead)
+    if (waiting.empty() || aheadIsFull())
         return std::nullopt;
     auto soonest = waiting.extract(waiting.begin());
     return std::pair{std::move(soonest.key()), std::move(soonest.mapped())};
 }
 
+bool ListingsAhead::State::aheadIsFull() const
+{
+    return ready.size() + reading.size() >= kMaxAhead || readyEntries >= kMaxEntriesAhead;
+}
+
+std::unique_ptr<FolderListing> ListingsAhead::State::takeReady(const WalkKey& key)
+{
+    auto taken = ready.extract(key);
+    readyEntries -= taken.mapped()->entries.size();
+    return std::move(taken.mapped());
+}
+
+void ListingsAhead::State::dropReadyBefore(const WalkKey& key)
+{
+    const auto end = ready.lower_bound(key);
+    for (auto it = ready.begin(); it != end; ++it)
+        readyEntries -= it->second->entries.size();
+    ready.erase(ready.begin(), end);
+}
+
 void ListingsAhead::State::wakeAReaderIfWorkWaits()
 {
     const bool wantedUnread = wanted && !ready.contains(wanted->first) && !reading.contains(wanted->first);
-    const bool roomAhead = !waiting.empty() && ready.size() + reading.size() <= kMaxAhead / 2;
+    const bool roomAhead = !waiting.empty() && ready.size() + reading.size() <= kMaxAhead / 2 &&
+                           readyEntries <= kMaxEntriesAhead / 2;
     if (idleReaders > 0 && (wantedUnread || roomAhead))
         readerWake.notify_one();
 }
 
 bool ListingsAhead::State::walkMayGoOn(const WalkKey& key) const
 {
-    return ready.contains(key) && (ready.size() >= kBatch || (reading.empty() && waiting.empty()));
+    return ready.contains(key) && (ready.size() >= kBatch || aheadIsFull() || (reading.empty() && waiting.empty()));
 }
 
 // Keeps a listing the walk will still ask for, and sends for its
@@ -161,6 +181,7 @@ void ListingsAhead::State::finish(const WalkKey& key, std::unique_ptr<FolderList
         for (size_t i = 0; i < listing->subfolders.size(); ++i)
             waiting.emplace(subfolderKey(key, i), listing->subfolders[i]);
     }
+    readyEntries += listing->entries.size();
     ready[key] = std::move(listing);
     if (walkWaits && wanted && walkMayGoOn(wanted->first))
         walkWake.notify_one();

@@ -54,6 +54,16 @@ public:
     static constexpr int kSlowReadsForMoreReaders = 3;
     static constexpr int kMoreReaders = 2;
 
+    // Listings read and not yet taken, or being read: readers stop at
+    // kMaxAhead, or kMaxEntriesAhead entries ready, and start again once
+    // the walk brought them down to half; a waiting walk goes on once
+    // kBatch are ready (or no more are coming). Each side thus sleeps and
+    // wakes once a batch, not once a folder, and on a busy processor the
+    // readers seldom wait for the walk to be given its turn.
+    static constexpr size_t kMaxAhead = 1024;
+    static constexpr size_t kMaxEntriesAhead = 65536;
+    static constexpr size_t kBatch = 64;
+
     explicit ListingsAhead(int readers = 2);
     // Does not wait for reads in flight (a stopped network server may
     // never answer): the readers end on their own.
@@ -70,12 +80,6 @@ public:
     void giveBack(std::unique_ptr<FolderListing> listing);
 
 private:
-    // Listings read and not yet taken, or being read: readers stop at
-    // kMaxAhead and start again once the walk brought them down to half;
-    // a waiting walk goes on once kBatch are ready (or no more are coming).
-    // Each side thus sleeps and wakes once a batch, not once a folder.
-    static constexpr size_t kMaxAhead = 32;
-    static constexpr size_t kBatch = 8;
 
     // Shared with the readers, which may outlive the object.
     struct State {
@@ -89,6 +93,7 @@ private:
         bool walkWaits = false;
         std::map<WalkKey, QByteArray> waiting; // found, not read yet
         std::map<WalkKey, std::unique_ptr<FolderListing>> ready;
+        size_t readyEntries = 0; // the entries of those
         std::set<WalkKey> reading;
         // The walk waits for it: read next, whatever is ahead.
         std::optional<std::pair<WalkKey, QByteArray>> wanted;
@@ -104,6 +109,9 @@ private:
         bool moreReaders = false;
 
         std::optional<std::pair<WalkKey, QByteArray>> nextRead();
+        bool aheadIsFull() const;
+        std::unique_ptr<FolderListing> takeReady(const WalkKey& key);
+        void dropReadyBefore(const WalkKey& key);
         void wakeAReaderIfWorkWaits();
         bool walkMayGoOn(const WalkKey& key) const;
         void finish(const WalkKey& key, std::unique_ptr<FolderListing> listing);

@@ -11,9 +11,11 @@
 #include <QDeadlineTimer>
 #include <QRadioButton>
 #include <QSettings>
+#include <QThread>
 #include <QTest>
 #include <functional>
 #include <set>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -237,13 +239,37 @@ private slots:
         QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({".hidden.mp3", "y.mp3", "x.mp3"}));
     }
 
+    // A folder of many names fills the read-ahead by itself: what lies
+    // beyond it is read when the walk comes near, not while it waits.
+    void theReadAheadHoldsAtMostSoManyNames()
+    {
+        TestProgram program;
+        TempTree tree;
+        tree.addAll({"a/s/1.mp3", "b/2.mp3"});
+        const QByteArray many = QFile::encodeName(tree.path("a"));
+        for (size_t i = 0; i <= ListingsAhead::kMaxEntriesAhead; ++i) {
+            const int fd = ::open((many + "/n" + QByteArray::number(qulonglong(i)) + ".txt").constData(),
+                                  O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0 && ::close(fd) == 0);
+        }
+        DirList& folders = *program.app->mainWindow().folderList;
+        bool held = false;
+        connect(&folders, &DirList::Change, this, [&] {
+            if (std::exchange(held, true))
+                return;
+            QThread::msleep(500); // the walk stays at the first folder; the readers go on
+            QDir(tree.path("a/s")).removeRecursively();
+        });
+        QCOMPARE(walk(*program.app, tree.nativeRoot()), QStringList({"2.mp3"}));
+    }
+
     void vanishedAndDanglingEntriesAreSkipped()
     {
         TestProgram program;
         TempTree tree;
         // c is deeper than the readers run ahead: its end is not read when c goes.
         QString deep = QStringLiteral("c");
-        for (int i = 0; i < 64; ++i)
+        for (size_t i = 0; i < ListingsAhead::kMaxAhead + 64; ++i)
             deep += QStringLiteral("/d");
         tree.addAll({"a/1.mp3", "b/2.mp3", deep + "/3.mp3"});
         QVERIFY(::symlink("/no/such/target.mp3", QFile::encodeName(tree.path("dangling.mp3")).constData()) == 0);
