@@ -1,6 +1,7 @@
-// The program's folder walk beside find(1) on the same tree, its memory per
-// row, its longest pause between event-processing points (also within one
-// folder of a million files), and the list with a million rows.
+// The program's folder walk beside find(1) on the same tree (and beside a
+// bare C walk, also with two busy loops), its memory per row, its longest
+// pause between event-processing points (also within one folder of a
+// million files), and the list with a million rows.
 #include "platform/leanmemory.h"
 #include "benchprogram.h"
 #include "benchtree.h"
@@ -102,6 +103,24 @@ long bareWalk(int parent, const char* name)
     ::closedir(dir);
     return found;
 }
+
+// Two processes that spin for as long as it lives: a machine of two cores
+// as busy as it can be.
+struct BusyLoops {
+    BusyLoops()
+    {
+        for (QProcess& loop : loops)
+            loop.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("while :; do :; done")});
+    }
+    ~BusyLoops()
+    {
+        for (QProcess& loop : loops) {
+            loop.kill();
+            loop.waitForFinished();
+        }
+    }
+    QProcess loops[2];
+};
 
 } // namespace
 
@@ -228,6 +247,22 @@ int main(int argc, char* argv[])
     std::printf("rows found: program %ld, find %ld%s\n", rows, found, rows == found ? " (agree)" : " (DISAGREE)");
     std::printf("memory: %ld bytes of resident memory per row\n", rssPerRow);
     std::printf("longest pauses between event-processing points: %s\n", longestPauses().c_str());
+
+    {
+        BusyLoops busy;
+        std::vector<double> loadedWalks, loadedBare;
+        for (int run = 0; run < 5; ++run) {
+            list.clearRows();
+            loadedWalks.push_back(timedWalk(root));
+            QElapsedTimer clock;
+            clock.start();
+            bareWalk(AT_FDCWD, root.constData());
+            loadedBare.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        pauses.clear();
+        std::printf("the same with two busy loops (median of 5): program %.0f ms, C %.0f ms, ratio %.2f\n",
+                    median(loadedWalks), median(loadedBare), median(loadedWalks) / median(loadedBare));
+    }
 
     // One folder of a million files: the window must keep answering.
     const QByteArray million = benchMillionFolder();
