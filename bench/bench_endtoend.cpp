@@ -56,13 +56,8 @@ bool firstClipPlays(Application& app)
 double medianWalk(Application& app, const QByteArray& root)
 {
     std::vector<double> walks;
-    for (int i = 0; i < 3; ++i) {
-        app.mainWindow().fileList->clearRows();
-        QElapsedTimer clock;
-        clock.start();
-        app.search().walkWithFilter(root);
-        walks.push_back(clock.nsecsElapsed() / 1e6);
-    }
+    for (int i = 0; i < 3; ++i)
+        walks.push_back(timeWalk(app, root));
     return median(walks);
 }
 

@@ -6,5 +6,8 @@
 
 // The program as the benchmarks run it: its own settings folder, started;
 // the player is prepared as the program does (when a video-mode search
-// starts), or else when first needed.
+// is in sight or starts), or else when first needed.
 std::unique_ptr<Application> startBenchProgram(const QString& configDirectory, bool preparePlayer = true);
+
+// The search's walk of the folder into an emptied list, in milliseconds.
+double timeWalk(Application& app, const QByteArray& folder);
