@@ -377,31 +377,42 @@ QString whyNotOpened(const QByteArray& path, const QByteArray& absolute, struct 
     return {};
 }
 
+// A folder the list can show and the search can walk.
+bool isOpenableFolder(const QByteArray& folder)
+{
+    struct stat st;
+    return ::stat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(folder.constData(), R_OK | X_OK) == 0;
+}
+
 } // namespace
 
-void Application::openNow(const QByteArray& path)
+std::function<void()> Application::lookUpForOpening(const QByteArray& path)
 {
-    MainWindow& main = *mainWindow_;
     // Cleaned as the list builds its paths ("//", "." and ".." gone); Latin-1
     // keeps every byte as it is.
     const QByteArray absolute = QDir::cleanPath(QString::fromLatin1(path)).toLatin1();
     struct stat st;
     const QString refusal = whyNotOpened(path, absolute, st);
-    if (!refusal.isEmpty()) {
-        messagebox::notify(&main, refusal + u'\n' + nativename::toDisplay(path));
-        return;
-    }
+    if (!refusal.isEmpty())
+        return [this, text = refusal + u'\n' + nativename::toDisplay(path)] { messagebox::notify(mainWindow_.get(), text); };
     const bool isFolder = S_ISDIR(st.st_mode);
+    const QByteArray folder = isFolder ? absolute : absolute.left(absolute.lastIndexOf('/') + 1);
+    if (!isOpenableFolder(folder))
+        return [this, text = QStringLiteral("フォルダを開けません。\n%1").arg(nativename::toDisplay(folder))] {
+            messagebox::notify(mainWindow_.get(), text);
+        };
+    return [this, absolute, folder, isFolder] { openChecked(absolute, folder, isFolder); };
+}
+
+void Application::openChecked(const QByteArray& absolute, const QByteArray& folder, bool isFolder)
+{
+    MainWindow& main = *mainWindow_;
     // File choosers and docks offer it again.
     QThreadPool::globalInstance()->start([absolute, isFolder] { recentfiles::add(absolute, isFolder); });
-    const QByteArray folder = isFolder ? absolute : absolute.left(absolute.lastIndexOf('/') + 1);
     if (!isFolder)
         chooseModeFor(absolute.mid(absolute.lastIndexOf('/') + 1));
-    main.driveList->setDriveOf(nativename::toDisplay(folder));
-    if (!main.folderList->setNativePath(folder)) {
-        messagebox::notify(&main, QStringLiteral("フォルダを開けません。\n%1").arg(nativename::toDisplay(folder)));
-        return;
-    }
+    main.driveList->showDriveOfCheckedFolder(nativename::toDisplay(folder));
+    main.folderList->enterCheckedFolder(folder);
     main.mnuSerch_Click();
     if (!isFolder)
         playOrShowRowOf(absolute);

@@ -90,8 +90,8 @@ public:
     void showNextSlide();
 
     // A folder, or a file, given from outside (the command line, a drop,
-    // a later launch, the desktop's player controls), opened on a later
-    // turn of the event loop, once no search runs (the newest path wins):
+    // a later launch, the desktop's player controls), looked at on a thread
+    // and opened once it answered and no search runs (the newest path wins):
     // the folder list moves there and the folder is searched as from the
     // menu; a file is then selected and played or shown. A path that does
     // not exist gets a message that waits for no answer, and changes nothing.
@@ -114,7 +114,10 @@ protected:
 
 private:
     void offerSessionServices();
-    void openNow(const QByteArray& path);
+    // Runs on a thread: looks at a path given from outside, and returns
+    // what opens it (or says why it cannot be opened) on the window's thread.
+    std::function<void()> lookUpForOpening(const QByteArray& path);
+    void openChecked(const QByteArray& absolute, const QByteArray& folder, bool isFolder);
     MprisState mprisState() const;
     void followPlaybackState();
     // The video window's player and the picture window as they are now.

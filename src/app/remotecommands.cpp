@@ -1,7 +1,10 @@
 #include "app/remotecommands.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
+#include <QPointer>
 #include <algorithm>
+#include <thread>
 
 namespace {
 constexpr int kMaxRows = 1'000'000; // far past any list, never past an int
@@ -22,9 +25,31 @@ void RemoteCommands::raise()
 void RemoteCommands::open(const QByteArray& path)
 {
     // Moves and keys asked for before it were meant for the list it replaces.
-    path_ = path;
     rows_ = 0;
     key_.reset();
+    open_ = nullptr;
+    const quint64 request = ++lookUps_;
+    lookingUp_ = true;
+    std::thread([path, request, lookUp = hooks_.lookUp, self = QPointer<RemoteCommands>(this)] {
+        std::function<void()> open = lookUp(path);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, request, open = std::move(open)] {
+            if (self)
+                self->lookedUp(request, open);
+        }, Qt::QueuedConnection);
+    }).detach();
+    // A mount that does not answer holds the path's open, not the keys.
+    QTimer::singleShot(kLookUpWaitMs, this, [this, request] {
+        if (request == lookUps_ && std::exchange(lookingUp_, false) && hasWork())
+            schedule();
+    });
+}
+
+void RemoteCommands::lookedUp(quint64 request, std::function<void()> open)
+{
+    if (request != lookUps_)
+        return; // a newer path was asked for meanwhile
+    lookingUp_ = false;
+    open_ = std::move(open);
     schedule();
 }
 
@@ -55,7 +80,8 @@ bool RemoteCommands::stepDue() const
 // Keys wait for the moves asked for before them.
 bool RemoteCommands::hasWork() const
 {
-    return raise_ || (rows_ != 0 && stepDue()) || (key_ && rows_ == 0) || (path_ && !hooks_.openMustWait());
+    return raise_ || (open_ && !hooks_.openMustWait()) ||
+           (!openAhead() && ((rows_ != 0 && stepDue()) || (key_ && rows_ == 0)));
 }
 
 void RemoteCommands::schedule()
@@ -75,18 +101,18 @@ void RemoteCommands::run()
     running_ = true;
     if (std::exchange(raise_, false))
         hooks_.raise();
-    if (path_ && !hooks_.openMustWait())
-        hooks_.open(*std::exchange(path_, std::nullopt));
-    if (rows_ != 0 && stepDue()) {
+    if (open_ && !hooks_.openMustWait())
+        std::exchange(open_, nullptr)();
+    if (!openAhead() && rows_ != 0 && stepDue()) {
         lastStep_.start();
         hooks_.step(std::exchange(rows_, 0));
     }
-    if (key_ && rows_ == 0)
+    if (!openAhead() && key_ && rows_ == 0)
         hooks_.press(*std::exchange(key_, std::nullopt));
     running_ = false;
     hooks_.done();
     if (hasWork())
         schedule();
-    else if (rows_ != 0)
+    else if (rows_ != 0 && !openAhead())
         stepLater_.start(int(std::max<qint64>(0, kStepIntervalMs - lastStep_.elapsed())));
 }

@@ -16,6 +16,9 @@
 // of the other transport keys the newest wins (two Play/Pause cancel).
 // Moves open a clip, so they are carried out at most every kStepIntervalMs:
 // a flood of Next leaves the window free in between.
+// A path is looked at on a thread of its own first (the file system may be
+// slow, or never answer); moves and keys asked for after it wait for its
+// open, but no longer than kLookUpWaitMs.
 class RemoteCommands : public QObject {
     Q_OBJECT
 public:
@@ -23,7 +26,9 @@ public:
         // An open waits while this holds (a search runs); see resume().
         std::function<bool()> openMustWait;
         std::function<void()> raise;
-        std::function<void(const QByteArray& path)> open;
+        // Runs on a thread: looks at the path and returns what opens it (or
+        // says why not) on the window's thread.
+        std::function<std::function<void()>(const QByteArray& path)> lookUp;
         // Moves that many rows on (negative: back) and plays or shows the row reached.
         std::function<void(int rows)> step;
         // Play, pause, play/pause or stop (Qt's media key codes).
@@ -33,6 +38,7 @@ public:
     };
 
     static constexpr int kStepIntervalMs = 150;
+    static constexpr int kLookUpWaitMs = 1000;
 
     explicit RemoteCommands(Hooks hooks, QObject* parent = nullptr);
 
@@ -48,12 +54,16 @@ private:
     void run();
     bool hasWork() const;
     bool stepDue() const;
+    void lookedUp(quint64 request, std::function<void()> open);
+    bool openAhead() const { return lookingUp_ || open_; }
 
     Hooks hooks_;
     bool scheduled_ = false;
     bool running_ = false;
     bool raise_ = false;
-    std::optional<QByteArray> path_;
+    quint64 lookUps_ = 0; // only the newest path's look-up opens
+    bool lookingUp_ = false;
+    std::function<void()> open_;
     int rows_ = 0;
     std::optional<int> key_;
     QElapsedTimer lastStep_;

@@ -121,7 +121,7 @@ bool DirList::setNativePath(const QByteArray& path)
     return true;
 }
 
-void DirList::enterListedFolder(const QByteArray& path)
+void DirList::enterCheckedFolder(const QByteArray& path)
 {
     moveTo(normalized(path));
 }

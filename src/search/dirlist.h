@@ -24,9 +24,9 @@ public:
     // path that does not exist or cannot be listed.
     bool setPath(const QString& path);
     bool setNativePath(const QByteArray& path);
-    // The same for a folder a walk has just opened and listed, which
-    // needs no checking again.
-    void enterListedFolder(const QByteArray& path);
+    // The same for a folder just looked at on a thread, or opened and
+    // listed by a walk, which needs no checking again.
+    void enterCheckedFolder(const QByteArray& path);
     // Moves to the volume's current folder: the last folder this list
     // showed on it in this run, else its root.
     bool moveToDrive(const QString& mountPath);

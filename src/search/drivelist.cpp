@@ -52,6 +52,16 @@ bool DriveList::setDriveOf(const QString& path)
     return select(volumeOf(path));
 }
 
+void DriveList::showDriveOfCheckedFolder(const QString& folder)
+{
+    reload();
+    const QString volume = volumeOf(folder);
+    if (volume.isEmpty())
+        return;
+    drive_ = volume;
+    showCurrent();
+}
+
 bool DriveList::select(const QString& volume)
 {
     if (volume.isEmpty() || !folderprobe::isFolder(QFile::encodeName(volume), mounttable::kPatience).value_or(false))

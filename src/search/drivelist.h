@@ -18,6 +18,10 @@ public:
     bool setDrive(const QString& mountPath);
     // Selects the volume holding the path.
     bool setDriveOf(const QString& path);
+    // Shows the volume holding a folder just looked at on a thread: not
+    // looked at again, and without Change (the caller moves the folder
+    // list there itself).
+    void showDriveOfCheckedFolder(const QString& folder);
 
     // The volume holding path, or an empty text.
     QString volumeOf(const QString& path) const;

@@ -40,7 +40,7 @@ void FileSearch::walkWithFilter(const QByteArray& folder)
     const QByteArray start = folderList_.nativePath();
     WalkContext context{
         cancelFlag_,
-        [this](const QByteArray& entered) { folderList_.enterListedFolder(entered); },
+        [this](const QByteArray& entered) { folderList_.enterCheckedFolder(entered); },
         [this] { return typeFilter_.current(); },
         [this](const QByteArray& path, const QByteArray& name, qint64 sizeKb) {
             // Counted with its row, so the count always equals the rows.

@@ -602,6 +602,14 @@ private slots:
         QVERIFY(waitFor([&] { return form.fileList->count() == 2; }));
         QCOMPARE(form.folderList->path(), other.root());
         QCOMPARE(videoTitle(program), QStringLiteral("x.mp3"));
+
+        // A Next asked for right after a path moves in the list it opens.
+        TempTree third;
+        copyFixtures(third, {{"long.mpg", "p.mpg"}, {"long.mpg", "q.mpg"}});
+        QTest::qWait(RemoteCommands::kStepIntervalMs); // a move is due at once
+        remote.open(third.nativeRoot());
+        remote.press(Qt::Key_MediaNext);
+        QVERIFY(waitFor([&] { return form.folderList->path() == third.root() && videoTitle(program) == QStringLiteral("q.mpg"); }));
     }
 
     void listClicksAndKeys()
