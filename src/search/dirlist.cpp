@@ -121,6 +121,15 @@ bool DirList::setNativePath(const QByteArray& path)
     return true;
 }
 
+bool DirList::returnTo(const QByteArray& path)
+{
+    const QByteArray target = normalized(path);
+    if (!folderprobe::isFolder(target, mounttable::kPatience).value_or(true))
+        return false;
+    moveTo(target);
+    return true;
+}
+
 void DirList::enterCheckedFolder(const QByteArray& path)
 {
     moveTo(normalized(path));

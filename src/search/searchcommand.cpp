@@ -56,6 +56,6 @@ void FileSearch::walkWithFilter(const QByteArray& folder)
     WalkFolder(folder, context);
     // A folder searched that has gone (renamed during the walk) stays the
     // user's choice in the file, never a folder the walk passed.
-    const bool back = folderList_.setNativePath(start);
+    const bool back = folderList_.returnTo(start);
     settings_.releaseWrites(back ? SettingsStore::Held::Write : SettingsStore::Held::Drop);
 }

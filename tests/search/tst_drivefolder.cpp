@@ -13,12 +13,48 @@
 #include <QDir>
 #include <QProcess>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <future>
+#include <optional>
 
 using testsupport::TempTree;
+
+// The test file system mounted at a folder for as long as this lives.
+class FuseMount {
+public:
+    // Each look-up answered delaySeconds late, or never.
+    explicit FuseMount(const QString& mountPoint, std::optional<double> delaySeconds = {}) : mountPoint_(mountPoint)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (delaySeconds)
+            environment.insert(QStringLiteral("HANGFS_DELAY"), QString::number(*delaySeconds));
+        server_.setProcessEnvironment(environment);
+        // Nothing the kernel keeps: every look-up goes to the server.
+        server_.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(HANGFS), mountPoint, QStringLiteral("-f"),
+                                                           QStringLiteral("-o"), QStringLiteral("attr_timeout=0,entry_timeout=0")});
+        mounted_ = server_.waitForStarted() && testsupport::waitFor([&] {
+            QFile mounts(QStringLiteral("/proc/self/mounts"));
+            return mounts.open(QIODevice::ReadOnly) && mounts.readAll().contains(QFile::encodeName(mountPoint));
+        }, 5000);
+    }
+    ~FuseMount() { stop(); }
+    // Until stopped.
+    bool mounted() const { return mounted_; }
+    void stop()
+    {
+        server_.kill();
+        server_.waitForFinished();
+        if (std::exchange(mounted_, false))
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), mountPoint_});
+    }
+
+private:
+    QString mountPoint_;
+    QProcess server_;
+    bool mounted_ = false;
+};
 
 class DriveFolderTest : public QObject {
     Q_OBJECT
@@ -52,19 +88,9 @@ private slots:
         TempTree tree;
         tree.add("hung/");
         const QString mountPoint = tree.path("hung");
-        QProcess server;
-        server.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(HANGFS), mountPoint, QStringLiteral("-f")});
-        const auto mounted = [&] {
-            QFile mounts(QStringLiteral("/proc/self/mounts"));
-            return mounts.open(QIODevice::ReadOnly) && mounts.readAll().contains(QFile::encodeName(mountPoint));
-        };
-        if (!server.waitForStarted() || !testsupport::waitFor(mounted, 5000))
+        FuseMount mount(mountPoint);
+        if (!mount.mounted())
             QSKIP("no FUSE here (python3-fuse, /dev/fuse and the right to mount are needed)");
-        const auto unmount = qScopeGuard([&] {
-            server.kill();
-            server.waitForFinished();
-            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), mountPoint});
-        });
         // A look-up made here would wait for ever: ask from a thread, so a
         // fault fails the test (the server's end then frees the thread).
         auto reading = std::async(std::launch::async, mounttable::readSystem);
@@ -138,8 +164,35 @@ private slots:
         });
         const bool ended = walking.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
         if (!ended)
-            server.kill(); // the read fails, and the walk goes on
+            mount.stop(); // the read fails, and the walk goes on
         QVERIFY(ended);
+    }
+
+    // Handed over from outside, a folder on a mount that answers each look-up
+    // a second late is opened once it answered, and the folder list is back
+    // there after its search: the window is never held for it, nor is the
+    // folder refused for being slow.
+    void aFolderOnASlowMountIsOpenedFromOutside()
+    {
+        TempTree tree;
+        tree.add("slow/");
+        const QString mountPoint = tree.path("slow");
+        FuseMount mount(mountPoint, 1.0);
+        if (!mount.mounted())
+            QSKIP("no FUSE here (python3-fuse, /dev/fuse and the right to mount are needed)");
+        testsupport::TestProgram program;
+        testsupport::MessageRecorder messages;
+        QElapsedTimer sinceTick;
+        qint64 longestGap = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+        tick.start(20);
+        sinceTick.start();
+        program.app->openFromOutside(QFile::encodeName(mountPoint));
+        QVERIFY(testsupport::waitFor([&] { return program.app->mainWindow().folderList->path() == mountPoint; }, 15000));
+        QVERIFY2(!messages.texts.join(u' ').contains(QStringLiteral("開けません")), qPrintable(messages.texts.join(u' ')));
+        QVERIFY2(longestGap < 600, qPrintable(QString::number(longestGap)));
+        QCOMPARE(program.app->mainWindow().driveList->drive(), QStringLiteral("/"));
     }
 
     // The folder icons are drawn for screens of 1, 2 and 3 device pixels a
