@@ -386,22 +386,29 @@ bool isOpenableFolder(const QByteArray& folder)
 
 } // namespace
 
-std::function<void()> Application::lookUpForOpening(const QByteArray& path)
+std::function<void()> Application::lookUpForOpening(QPointer<Application> app, const QByteArray& path)
 {
+    const auto tell = [app](const QString& text) {
+        return [app, text] {
+            if (app)
+                messagebox::notify(app->mainWindow_.get(), text);
+        };
+    };
     // Cleaned as the list builds its paths ("//", "." and ".." gone); Latin-1
     // keeps every byte as it is.
     const QByteArray absolute = QDir::cleanPath(QString::fromLatin1(path)).toLatin1();
     struct stat st;
     const QString refusal = whyNotOpened(path, absolute, st);
     if (!refusal.isEmpty())
-        return [this, text = refusal + u'\n' + nativename::toDisplay(path)] { messagebox::notify(mainWindow_.get(), text); };
+        return tell(refusal + u'\n' + nativename::toDisplay(path));
     const bool isFolder = S_ISDIR(st.st_mode);
     const QByteArray folder = isFolder ? absolute : absolute.left(absolute.lastIndexOf('/') + 1);
     if (!isOpenableFolder(folder))
-        return [this, text = QStringLiteral("フォルダを開けません。\n%1").arg(nativename::toDisplay(folder))] {
-            messagebox::notify(mainWindow_.get(), text);
-        };
-    return [this, absolute, folder, isFolder] { openChecked(absolute, folder, isFolder); };
+        return tell(QStringLiteral("フォルダを開けません。\n%1").arg(nativename::toDisplay(folder)));
+    return [app, absolute, folder, isFolder] {
+        if (app)
+            app->openChecked(absolute, folder, isFolder);
+    };
 }
 
 void Application::openChecked(const QByteArray& absolute, const QByteArray& folder, bool isFolder)

@@ -116,7 +116,7 @@ private:
     void offerSessionServices();
     // Runs on a thread: looks at a path given from outside, and returns
     // what opens it (or says why it cannot be opened) on the window's thread.
-    std::function<void()> lookUpForOpening(const QByteArray& path);
+    static std::function<void()> lookUpForOpening(QPointer<Application> app, const QByteArray& path);
     void openChecked(const QByteArray& absolute, const QByteArray& folder, bool isFolder);
     MprisState mprisState() const;
     void followPlaybackState();

@@ -19,7 +19,7 @@ void Application::offerSessionServices()
     remote_ = std::make_unique<RemoteCommands>(RemoteCommands::Hooks{
         [this] { return search_->isRunning(); },
         [this] { raiseMainWindow(); },
-        [this](const QByteArray& path) { return lookUpForOpening(path); },
+        [app = QPointer<Application>(this)](const QByteArray& path) { return lookUpForOpening(app, path); },
         [this](int rows) { mainWindow_->stepRows(rows); },
         [this](int key) { mainWindow_->mediaKey(key); },
         [this] { noteClip(); }, // announced before the next request is read
