@@ -377,13 +377,6 @@ QString whyNotOpened(const QByteArray& path, const QByteArray& absolute, struct 
     return {};
 }
 
-// A folder the list can show and the search can walk.
-bool isOpenableFolder(const QByteArray& folder)
-{
-    struct stat st;
-    return ::stat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(folder.constData(), R_OK | X_OK) == 0;
-}
-
 } // namespace
 
 std::function<void()> Application::lookUpForOpening(QPointer<Application> app, const QByteArray& path)
@@ -403,7 +396,8 @@ std::function<void()> Application::lookUpForOpening(QPointer<Application> app, c
         return tell(refusal + u'\n' + nativename::toDisplay(path));
     const bool isFolder = S_ISDIR(st.st_mode);
     const QByteArray folder = isFolder ? absolute : absolute.left(absolute.lastIndexOf('/') + 1);
-    if (!isOpenableFolder(folder))
+    // A folder (or a file's, which is one) the list can show and the search can walk.
+    if (::access(folder.constData(), R_OK | X_OK) != 0)
         return tell(QStringLiteral("フォルダを開けません。\n%1").arg(nativename::toDisplay(folder)));
     return [app, absolute, folder, isFolder] {
         if (app)
