@@ -24,12 +24,12 @@ public:
     // path that does not exist or cannot be listed.
     bool setPath(const QString& path);
     bool setNativePath(const QByteArray& path);
-    // Moves back to a folder shown before: refused only once it is known
-    // to be gone, not while it is slow to answer (a busy machine, a slow mount).
-    bool returnTo(const QByteArray& path);
     // The same for a folder just looked at on a thread, or opened and
     // listed by a walk, which needs no checking again.
     void enterCheckedFolder(const QByteArray& path);
+    // Moves back to a folder shown before: refused only once it is known
+    // to be gone, not while it is slow to answer (a busy machine, a slow mount).
+    bool returnTo(const QByteArray& path);
     // Moves to the volume's current folder: the last folder this list
     // showed on it in this run, else its root.
     bool moveToDrive(const QString& mountPath);
