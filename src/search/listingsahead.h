@@ -80,7 +80,6 @@ public:
     void giveBack(std::unique_ptr<FolderListing> listing);
 
 private:
-
     // Shared with the readers, which may outlive the object.
     struct State {
         std::mutex mutex;
